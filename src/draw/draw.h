@@ -1,0 +1,79 @@
+// Drawing: the cell and wall layers, the map view and the legend panel. The
+// buffers and the view arithmetic are plain computation; only the routines
+// marked "GL" need a current OpenGL context.
+#pragma once
+
+#include "color/color.h"
+#include "scene/scene.h"
+
+constexpr int kWindowWidth = 800;   // px, the window as created; the panel's coordinate range
+constexpr int kWindowHeight = 600;  // px
+
+// The map viewport, a fixed rectangle whatever the window's size.
+constexpr int kMapViewportX = 5;                                     // px from the window's left
+constexpr int kMapViewportY = 65;                                    // px from the window's bottom
+constexpr int kMapViewportWidth = kWindowWidth - 2 * kMapViewportX;  // px, 790
+constexpr int kMapViewportHeight = kWindowHeight - kMapViewportY - kMapViewportX;  // px, 530
+static_assert(kMapViewportWidth == 790 && kMapViewportHeight == 530);
+
+constexpr int kCornersPerQuad = 4;
+constexpr int kQuadVertexFloats = kCornersPerQuad * 2;  // x, y per corner
+constexpr int kQuadColorFloats = kCornersPerQuad * 3;   // red, green, blue per corner
+constexpr int kDrawnVertexCount = kCornersPerQuad * kMaxCellId;  // cells 1..kMaxCellId
+
+// Slot i holds cell i's corners, upper right, upper left, lower left, lower
+// right (counter-clockwise, y up), or four times one point for a slot that no
+// mesh record named, so that it covers nothing. Slot 0 stays zero.
+extern float quadVertexBuffer[kSlotCount * kQuadVertexFloats];  // map units
+// Slot i holds cell i's colour once per corner, so each quad is flat.
+extern float quadColorBuffer[kSlotCount * kQuadColorFloats];  // 0..1 per channel
+
+// The view as the keyboard leaves it; written only by the keyboard commands.
+struct ViewState {
+  int panX, panY;  // pan steps; one step is one map unit per viewport pixel of the fit
+  double zoom;     // multiplier of the visible half-size; above 1 shows more, smaller
+};
+constexpr ViewState kStartView = {0, 0, 1.0};
+extern ViewState viewState;
+
+// The visible map rectangle, in map units.
+struct ViewBounds {
+  double left, right, bottom, top;
+};
+
+// loadScene, after the mesh is read: writes every cell's corners.
+void fillQuadVertices();
+
+// loadScene, after the travel times are final: writes every cell's colour.
+void fillQuadColors();
+
+// Any caller: the rectangle the map view shows for this extent and view.
+ViewBounds mapViewBounds(const MeshExtent& extent, const ViewState& view);
+
+// The legend bar: nine bands of four corners, lower left, lower right, upper
+// right, upper left, in panel pixels, and their colours from the scale.
+constexpr int kLegendBands = kScaleStops - 1;
+constexpr int kLegendVertexCount = kLegendBands * kCornersPerQuad;
+
+// drawLegend, and tests: fills the bar's corners (x, y) and colours (r, g, b).
+void fillLegendBar(double vertices[kLegendVertexCount * 2], double colors[kLegendVertexCount * 3]);
+
+// Legend label texts and where their baselines start, in panel pixels.
+constexpr double kLeftLabelX = 200, kRightLabelX = 525, kLabelY = 20;
+
+// drawLegend, and tests: "0 min" and "Over 5 min", composed from the scale's
+// ends in minutes. Each buffer must hold at least kLabelCapacity chars.
+constexpr int kLabelCapacity = 32;
+void composeLegendLabels(char left[kLabelCapacity], char right[kLabelCapacity]);
+
+// GL, first in every frame: clears the window grey and draws the legend.
+void drawLegend();
+
+// GL, after drawLegend: map viewport, view transform, white backdrop.
+void setMapView();
+
+// GL, after setMapView: the coloured cell quads.
+void drawCells();
+
+// GL, after drawCells: the walls as black lines.
+void drawWalls();

@@ -1,0 +1,213 @@
+#include <cstring>
+
+#include "scene/reader.h"
+#include "scene_fixture.h"
+
+namespace {
+
+using MeshReader = SceneTest;
+
+// Everything readMeshText writes, for comparing two readings.
+struct TableCopy {
+  std::int32_t right[kSlotCount], bottom[kSlotCount], left[kSlotCount], top[kSlotCount];
+  double x[kSlotCount], y[kSlotCount];
+  WallFlags walls[kSlotCount];
+  MeshExtent extent;
+};
+
+void copyTable(TableCopy& to) {
+  std::memcpy(to.right, rightId, sizeof rightId);
+  std::memcpy(to.bottom, bottomId, sizeof bottomId);
+  std::memcpy(to.left, leftId, sizeof leftId);
+  std::memcpy(to.top, topId, sizeof topId);
+  std::memcpy(to.x, posX, sizeof posX);
+  std::memcpy(to.y, posY, sizeof posY);
+  std::memcpy(to.walls, walls, sizeof walls);
+  to.extent = meshExtent;
+}
+
+bool sameTable(const TableCopy& a, const TableCopy& b) {
+  return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+int namedCount() {
+  int n = 0;
+  for (bool named : cellNamed) n += named ? 1 : 0;
+  return n;
+}
+
+}  // namespace
+
+TEST_F(MeshReader, SkipsExactlyThreeHeaderLinesWhateverTheyHold) {
+  // Header lines that look like records must not be read as records.
+  readMeshText(meshRecord(1, 2, 3, 4, 5, 6, 7) + meshRecord(2, 2, 3, 4, 5, 6, 7) + "\n" +
+               meshRecord(9, -1, -1, -1, -1, 3, 2));
+  EXPECT_EQ(namedCount(), 1);
+  EXPECT_TRUE(cellNamed[9]);
+  EXPECT_EQ(posX[9], 6.0);
+  EXPECT_EQ(posY[9], 4.0);
+}
+
+TEST_F(MeshReader, FewerThanThreeLinesGiveAnEmptyTable) {
+  for (const char* text : {"", "a\nb\n", "a\nb\nc", "a\nb\nc\n"}) {
+    clearScene();
+    readMeshText(text);
+    EXPECT_EQ(namedCount(), 0) << text;
+    EXPECT_EQ(meshExtent.maxX, 0.0);
+    EXPECT_EQ(meshExtent.maxY, 0.0);
+  }
+}
+
+TEST_F(MeshReader, RecordsAreNotBoundToLines) {
+  const std::string a = meshRecord(1, 2, -1, -1, -1, 1, 1, 0, 1);
+  const std::string b = meshRecord(2, -1, -1, 1, -1, 2, 1, 1, 0);
+  readMeshText(kHeader + a + b);
+  static TableCopy onePerLine;
+  copyTable(onePerLine);
+
+  std::string spread = a;
+  for (char& c : spread) c = c == ' ' ? '\n' : c;  // every field on its own line
+  std::string together = b;
+  together.back() = '\t';  // two records on one line, tab-separated
+  clearScene();
+  readMeshText(kHeader + spread + together + "   ");
+  static TableCopy reshaped;
+  copyTable(reshaped);
+  EXPECT_TRUE(sameTable(onePerLine, reshaped));
+}
+
+TEST_F(MeshReader, CrLfLineEndsReadLikeLf) {
+  const std::string lf = kHeader + meshRecord(4, -1, 3, -1, 7, 2, 5, 1, 0);
+  readMeshText(lf);
+  static TableCopy unix;
+  copyTable(unix);
+  std::string crlf;
+  for (char c : lf) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  clearScene();
+  readMeshText(crlf);
+  static TableCopy dos;
+  copyTable(dos);
+  EXPECT_TRUE(sameTable(unix, dos));
+  EXPECT_TRUE(cellNamed[4]);
+}
+
+TEST_F(MeshReader, NeighbourNumbersOutsideTheTableCloseTheirSide) {
+  // right -1 closes, bottom 0 and left kMaxCellId stay open, top kMaxCellId + 1 closes.
+  readMeshText(kHeader + meshRecord(7, -1, 0, kMaxCellId, kMaxCellId + 1, 1, 1));
+  EXPECT_EQ(walls[7].right, 1);
+  EXPECT_EQ(walls[7].bottom, 0);
+  EXPECT_EQ(walls[7].left, 0);
+  EXPECT_EQ(walls[7].top, 1);
+  EXPECT_EQ(rightId[7], -1);  // kept as read
+  EXPECT_EQ(topId[7], kMaxCellId + 1);
+}
+
+TEST_F(MeshReader, AnyNonzeroWallFieldStoresFlagOne) {
+  readMeshText(kHeader + meshRecord(3, 1, 1, 1, 1, 1, 1, 2, -1) +
+               meshRecord(5, 1, 1, 1, 1, 2, 1, 0, 7));
+  EXPECT_EQ(walls[3].left, 1);
+  EXPECT_EQ(walls[3].bottom, 1);
+  EXPECT_EQ(walls[5].left, 0);
+  EXPECT_EQ(walls[5].bottom, 1);
+  EXPECT_EQ(walls[3].top, 0);
+  EXPECT_EQ(walls[3].right, 0);  // the file has no field for these two
+}
+
+TEST_F(MeshReader, RepeatedCellNumberKeepsTheLaterRecordAndTheLargerExtent) {
+  readMeshText(kHeader + meshRecord(2, -1, -1, -1, -1, 9, 8, 1, 1) +
+               meshRecord(2, 5, 6, 7, 8, 1, 2));
+  EXPECT_EQ(rightId[2], 5);
+  EXPECT_EQ(topId[2], 8);
+  EXPECT_EQ(walls[2].left, 0);
+  EXPECT_EQ(posX[2], 2.0);
+  EXPECT_EQ(posY[2], 4.0);
+  EXPECT_EQ(meshExtent.maxX, 18.0);
+  EXPECT_EQ(meshExtent.maxY, 16.0);
+}
+
+TEST_F(MeshReader, UnreadableFieldEndsReadingAndKeepsEarlierRecords) {
+  // "12," reads as 12, then the comma starts field 3, which is no number.
+  const std::string cases[] = {
+      "1 12, 0 0 0 1 1 w 0 0 a b c\n",
+      "1 2 3 4 x5 1 1 w 0 0 a b c\n",
+      "1 2 3 4 5 2147483648 1 w 0 0 a b c\n",
+      "1 2 3 4 + 1 1 w 0 0 a b c\n",  // a sign without digits
+  };
+  for (const std::string& bad : cases) {
+    clearScene();
+    readMeshText(kHeader + meshRecord(3, -1, -1, -1, -1, 4, 1) + bad +
+                 meshRecord(5, -1, -1, -1, -1, 1, 1));
+    EXPECT_TRUE(cellNamed[3]) << bad;
+    EXPECT_FALSE(cellNamed[1]) << bad;
+    EXPECT_FALSE(cellNamed[5]) << bad;
+  }
+}
+
+TEST_F(MeshReader, LastRecordWithTwelveFieldsIsNotStored) {
+  readMeshText(kHeader + meshRecord(3, -1, -1, -1, -1, 4, 1) + "1 2 3 4 5 1 1 w 0 0 a b\n");
+  EXPECT_TRUE(cellNamed[3]);
+  EXPECT_FALSE(cellNamed[1]);
+}
+
+TEST_F(MeshReader, ThirtyTwoBitLimitsAreReadAndALastRecordNeedsNoLineBreak) {
+  std::string text = kHeader + "1 2147483647 -2147483648 +3 -0 1 1 w 0 0 a b c";
+  readMeshText(text);
+  ASSERT_TRUE(cellNamed[1]);
+  EXPECT_EQ(rightId[1], 2147483647);
+  EXPECT_EQ(bottomId[1], -2147483647 - 1);
+  EXPECT_EQ(leftId[1], 3);
+  EXPECT_EQ(topId[1], 0);
+}
+
+TEST_F(MeshReader, CellNumbersWithoutASlotAreSkippedAndReadingGoesOn) {
+  readMeshText(kHeader + meshRecord(-1, 0, 0, 0, 0, 50, 50) + meshRecord(4, -1, -1, -1, -1, 2, 3) +
+               meshRecord(kMaxCellId + 1, 0, 0, 0, 0, 60, 60) +
+               meshRecord(kMaxCellId, -1, -1, -1, -1, 1, 1));
+  EXPECT_EQ(namedCount(), 2);
+  EXPECT_TRUE(cellNamed[4]);
+  EXPECT_TRUE(cellNamed[kMaxCellId]);
+  // A skipped record leaves no trace, not even in the extent.
+  EXPECT_EQ(meshExtent.maxX, 4.0);
+  EXPECT_EQ(meshExtent.maxY, 6.0);
+}
+
+TEST_F(MeshReader, PositionIsTheUpperRightCornerAndTheExtentNeverGoesBelowZero) {
+  readMeshText(kHeader + meshRecord(1, -1, -1, -1, -1, 5, 3));
+  EXPECT_EQ(posX[1], 10.0);
+  EXPECT_EQ(posY[1], 6.0);
+  clearScene();
+  readMeshText(kHeader + meshRecord(1, -1, -1, -1, -1, -5, 0) +
+               meshRecord(2, -1, -1, -1, -1, 0, -3));
+  EXPECT_EQ(posX[1], -10.0);
+  EXPECT_EQ(meshExtent.maxX, 0.0);
+  EXPECT_EQ(meshExtent.maxY, 0.0);
+}
+
+TEST(FieldReader, ReportsWhereAndWhyARecordFailed) {
+  TextCursor in = makeCursor("h\nh\nh\n1 2 3 4 5 6 7 w 0 0 a b c\n1 12, 0");
+  ASSERT_TRUE(skipMeshHeader(in));
+  MeshRecord record{};
+  FieldFailure failure{};
+  ASSERT_TRUE(readMeshRecord(in, record, failure));
+  EXPECT_EQ(record.column, 6);
+  EXPECT_EQ(record.bottomWall, 0);
+  ASSERT_FALSE(readMeshRecord(in, record, failure));
+  EXPECT_EQ(failure.result, FieldResult::NotANumber);
+  EXPECT_EQ(failure.field, 3);
+  EXPECT_EQ(failure.line, 5);
+  EXPECT_EQ(failure.text, ",");
+
+  TextCursor exits = makeCursor("4\n\n 99999999999 7");
+  CellId exit = 0;
+  ASSERT_TRUE(readExitRecord(exits, exit, failure));
+  EXPECT_FALSE(readExitRecord(exits, exit, failure));
+  EXPECT_EQ(failure.result, FieldResult::OutOfRange);
+  EXPECT_EQ(failure.line, 3);
+  EXPECT_EQ(failure.text, "99999999999");
+}
+
+TEST(FieldReader, MissingFileReadsAsEmpty) {
+  std::string bytes = "left over";
+  EXPECT_FALSE(loadFileBytes("/nonexistent/Mesh.csv", bytes));
+  EXPECT_TRUE(bytes.empty());
+}
