@@ -24,9 +24,11 @@ constexpr int kDrawnVertexCount = kCornersPerQuad * kMaxCellId;  // cells 1..kMa
 // Slot i holds cell i's corners, upper right, upper left, lower left, lower
 // right (counter-clockwise, y up), or four times one point for a slot that no
 // mesh record named, so that it covers nothing. Slot 0 stays zero.
-extern float quadVertexBuffer[kSlotCount * kQuadVertexFloats];  // map units
+using QuadVertexBuffer = float[kSlotCount * kQuadVertexFloats];
+extern QuadVertexBuffer quadVertexBuffer;  // map units
 // Slot i holds cell i's colour once per corner, so each quad is flat.
-extern float quadColorBuffer[kSlotCount * kQuadColorFloats];  // 0..1 per channel
+using QuadColorBuffer = float[kSlotCount * kQuadColorFloats];
+extern QuadColorBuffer quadColorBuffer;  // 0..1 per channel
 
 // The view as the keyboard leaves it; written only by the keyboard commands.
 struct ViewState {

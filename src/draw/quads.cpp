@@ -1,7 +1,7 @@
 #include "draw/draw.h"
 
-float quadVertexBuffer[kSlotCount * kQuadVertexFloats];
-float quadColorBuffer[kSlotCount * kQuadColorFloats];
+QuadVertexBuffer quadVertexBuffer;
+QuadColorBuffer quadColorBuffer;
 
 void fillQuadVertices() {
   for (CellId i = 1; i <= kMaxCellId; ++i) {

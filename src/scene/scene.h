@@ -28,7 +28,7 @@ struct MeshExtent {
   double maxX, maxY;  // map units, largest cell corner read; never below 0
 };
 
-// The cell table, indexed by CellId. Neighbour numbers are kept as read and
+// The cell table (CellTable), indexed by CellId. Neighbour numbers are kept as read and
 // may lie outside the table; such a side is closed in `walls`.
 extern std::int32_t rightId[kSlotCount];   // cell number across the right side
 extern std::int32_t bottomId[kSlotCount];  // cell number across the bottom side

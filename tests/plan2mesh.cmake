@@ -1,0 +1,10 @@
+add_executable(plan2mesh_tests ${CMAKE_CURRENT_LIST_DIR}/plan2mesh_test.cpp)
+target_link_libraries(plan2mesh_tests PRIVATE plan2mesh_lib GTest::gtest_main)
+# The sample station's files, read by the tests that check the committed mesh.
+target_compile_definitions(plan2mesh_tests PRIVATE ORVIK_IN_DIR="${PROJECT_SOURCE_DIR}/in")
+gtest_discover_tests(plan2mesh_tests)
+
+# The committed sample must be exactly what the real converter makes of its plan.
+add_test(NAME plan2mesh.SampleMatchesPlan
+  COMMAND sh -c "\"$0\" \"$1/station.plan\" \"$2/Mesh.csv\" \"$2/ExitGrid.dat\" && cmp \"$2/Mesh.csv\" \"$1/Mesh.csv\" && cmp \"$2/ExitGrid.dat\" \"$1/ExitGrid.dat\""
+          $<TARGET_FILE:plan2mesh> ${PROJECT_SOURCE_DIR}/in ${CMAKE_CURRENT_BINARY_DIR})

@@ -1,0 +1,66 @@
+// Plan files: a floor plan drawn in a text editor, one character a cell,
+// turned into the mesh file and the exit file that orvik reads.
+//
+// Every line that does not start with '#' is one grid row; the top line is
+// the highest row, since y points up on the map. Characters past the end of
+// a short line are rock. Cells are numbered from 1 in reading order: top
+// line first, each line left to right.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "scene/scene.h"
+
+constexpr CellId kNoCell = -1;      // neighbour number of a side with rock or the plan's edge
+constexpr char kPlanComment = '#';  // in the first column, the whole line is ignored
+
+// What one plan character stands for.
+struct PlanSymbol {
+  char symbol;
+  const char* kind;         // mesh field 8; nullptr for rock (no cell)
+  bool exit;                // the cell goes into the exit file
+  std::int32_t leftWall;    // 1 = thin wall on the cell's left side
+  std::int32_t bottomWall;  // 1 = thin wall on the cell's bottom side
+};
+
+struct PlanCell {
+  CellId right, bottom, left, top;  // neighbour numbers; kNoCell for rock or outside
+  std::int32_t column;              // grid column, 1 at the left
+  std::int32_t row;                 // grid row, 1 at the bottom
+  std::int32_t planLine;            // 1-based line in the plan file
+  char symbol;
+};
+
+struct Plan {
+  std::vector<PlanCell> cells;  // cell number n at index n - 1
+  std::vector<CellId> exits;    // ascending
+};
+
+struct PlanError {
+  std::int32_t line;    // 1-based plan line, 0 when the error has no place
+  std::int32_t column;  // 1-based character in that line, 0 when it has none
+  std::string message;
+};
+
+// The symbol table entry of `c`, or nullptr for a character plans may not hold.
+const PlanSymbol* findPlanSymbol(char c);
+
+// Reads a whole plan. False, with `error` filled in, for an unknown
+// character (the first one), more than kMaxCellId cells or no exit.
+bool parsePlan(std::string_view text, Plan& plan, PlanError& error);
+
+// The mesh file: three header lines, then one 13-field record a line.
+std::string formatMesh(const Plan& plan);
+
+// The exit file: one exit cell number a line.
+std::string formatExits(const Plan& plan);
+
+// "path:line:column: message", leaving out the parts the error has not.
+std::string describePlanError(std::string_view path, const PlanError& error);
+
+// The whole command: plan2mesh PLAN MESH_OUT EXIT_OUT. Messages go to
+// stderr; returns the process exit status (0 on success).
+int runPlan2mesh(int argc, const char* const* argv);
