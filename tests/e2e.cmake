@@ -1,0 +1,24 @@
+# End-to-end tests: the real program in a private Xvfb of each test, keys
+# sent to its window, snapshot.bmp read back. Each test works in its own
+# folder under the build tree, so they run side by side with ctest -j.
+find_package(Python3 3.7 REQUIRED COMPONENTS Interpreter)
+
+set(ORVIK_E2E_DIR ${CMAKE_CURRENT_SOURCE_DIR}/e2e)
+set(ORVIK_E2E_SCRATCH ${CMAKE_CURRENT_BINARY_DIR}/e2e)
+
+foreach(case StartPicture Pan ZoomAndReset ZoomFloor SnapshotFile SnapshotBlocked)
+  add_test(NAME e2e.${case}
+    COMMAND ${Python3_EXECUTABLE} ${ORVIK_E2E_DIR}/program_cases.py
+      --orvik $<TARGET_FILE:orvik> --scratch ${ORVIK_E2E_SCRATCH}/${case} ${case})
+endforeach()
+
+foreach(case Picture BadArguments)
+  add_test(NAME e2e.SnapshotScript.${case}
+    COMMAND ${Python3_EXECUTABLE} ${ORVIK_E2E_DIR}/snapshot_script_cases.py
+      --script ${PROJECT_SOURCE_DIR}/scripts/snapshot --orvik $<TARGET_FILE:orvik>
+      --scratch ${ORVIK_E2E_SCRATCH}/SnapshotScript.${case} ${case})
+endforeach()
+
+get_property(orvik_e2e_tests DIRECTORY PROPERTY TESTS)
+list(FILTER orvik_e2e_tests INCLUDE REGEX "^e2e\\.")
+set_tests_properties(${orvik_e2e_tests} PROPERTIES LABELS e2e TIMEOUT 120)

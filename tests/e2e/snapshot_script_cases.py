@@ -1,0 +1,162 @@
+#!/usr/bin/env python3
+"""End-to-end cases of scripts/snapshot: the pictures it writes, and how it
+fails."""
+
+import argparse
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import time
+import zlib
+from pathlib import Path
+
+sys.dont_write_bytecode = True  # keep the source tree free of __pycache__
+import orvik_drive as d  # noqa: E402
+
+PNG_SIGNATURE = b"\x89PNG\r\n\x1a\n"
+PNG_CHANNELS = {0: 1, 2: 3, 3: 1, 4: 2, 6: 4}   # colour type -> samples a pixel
+
+
+def read_png(path):
+    """(width, height, rows of (r, g, b)) of an 8-bit PNG, every chunk's CRC
+    and every row's filter checked."""
+    data = path.read_bytes()
+    d.check(data.startswith(PNG_SIGNATURE), f"{path}: no PNG signature")
+    at, chunks = len(PNG_SIGNATURE), []
+    while at < len(data):
+        d.check(at + 12 <= len(data), f"{path}: truncated chunk at byte {at}")
+        length, kind = struct.unpack(">I4s", data[at:at + 8])
+        body = data[at + 8:at + 8 + length]
+        crc, = struct.unpack(">I", data[at + 8 + length:at + 12 + length])
+        d.check(zlib.crc32(kind + body) == crc, f"{path}: bad CRC in {kind!r}")
+        chunks.append((kind, body))
+        at += 12 + length
+    d.check(chunks[0][0] == b"IHDR" and chunks[-1][0] == b"IEND", f"{path}: chunk order")
+    width, height, depth, color_type, _, _, interlace = struct.unpack(">IIBBBBB", chunks[0][1])
+    d.check(depth == 8 and color_type in PNG_CHANNELS and interlace == 0,
+            f"{path}: depth {depth}, colour type {color_type}, interlace {interlace}")
+    palette = b"".join(body for kind, body in chunks if kind == b"PLTE")
+    raw = zlib.decompress(b"".join(body for kind, body in chunks if kind == b"IDAT"))
+    bpp = PNG_CHANNELS[color_type]
+    stride = width * bpp
+    d.check(len(raw) == height * (stride + 1), f"{path}: {len(raw)} bytes of image data")
+    rows, previous = [], bytearray(stride)
+    for y in range(height):
+        kind, line = raw[y * (stride + 1)], bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
+        d.check(kind <= 4, f"{path}: filter {kind} in row {y}")
+        for i in range(stride):
+            a = line[i - bpp] if i >= bpp else 0
+            b = previous[i]
+            c = previous[i - bpp] if i >= bpp else 0
+            if kind == 1:
+                line[i] = (line[i] + a) & 255
+            elif kind == 2:
+                line[i] = (line[i] + b) & 255
+            elif kind == 3:
+                line[i] = (line[i] + (a + b) // 2) & 255
+            elif kind == 4:
+                p = a + b - c
+                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
+                line[i] = (line[i] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 255
+        rows.append(line)
+        previous = line
+
+    def rgb(line, x):
+        if color_type == 3:
+            return tuple(palette[3 * line[x]:3 * line[x] + 3])
+        if color_type in (0, 4):
+            return (line[x * bpp],) * 3
+        return tuple(line[x * bpp:x * bpp + 3])
+
+    return width, height, [[rgb(line, x) for x in range(width)] for line in rows]
+
+
+def run_script(script, *args, env=None):
+    return subprocess.run([str(script), *args], capture_output=True, text=True, timeout=120,
+                          env=env)
+
+
+def case_picture(script, orvik, scratch):
+    """A plan, some keys: both files, the right size, the same picture, and
+    the picture is the plan seen through those keys. Nothing is left
+    behind: no program, no scratch folder."""
+    plan = d.sample_plan()
+    d.write_plan(plan, scratch / "plan")
+    # A copy of the program of its own, so that no other test's program
+    # can pass for a leftover of this one.
+    program = scratch / "bin" / "orvik"
+    program.parent.mkdir()
+    shutil.copy2(orvik, program)
+    tmp = scratch / "tmp"
+    tmp.mkdir()
+    keys = ["6"] * 5 + ["2"] * 3 + ["w"] * 10
+    done = run_script(script, "--program", str(program), "--plan", str(scratch / "plan"),
+                      "--keys", " ".join(keys), "--wait", "0.5", str(scratch / "out" / "pic.bmp"),
+                      env=dict(os.environ, TMPDIR=str(tmp)))
+    d.check(done.returncode == 0, f"status {done.returncode}, stderr {done.stderr!r}")
+    bmp = d.read_bmp(scratch / "out" / "pic.bmp")
+    d.check_bmp_header(bmp, d.WINDOW_W, d.WINDOW_H)
+    d.check_picture(bmp, plan, d.apply_keys(d.View(), keys))
+    width, height, rows = read_png(scratch / "out" / "pic.png")
+    d.check((width, height) == (d.WINDOW_W, d.WINDOW_H), f"PNG is {width} by {height}")
+    # PNG rows run top first, BMP rows bottom first.
+    for y in range(0, height, 7):
+        for x in range(0, width, 3):
+            d.check(rows[height - 1 - y][x] == bmp.pixel(x, y),
+                    f"PNG and BMP differ at ({x}, {y}): {rows[height - 1 - y][x]}, {bmp.pixel(x, y)}")
+    d.check(not any(tmp.iterdir()), f"left behind: {list(tmp.iterdir())}")
+    running = subprocess.run(["pgrep", "-f", f"^{program}$"], capture_output=True, text=True)
+    d.check(not running.stdout.strip(), f"the program still runs: {running.stdout.split()}")
+
+
+def case_bad_arguments(script, orvik, scratch):
+    """Usage on --help; a clear message and status 1 for a missing plan
+    folder, a wrong extension, no output file or an unknown option, and no
+    files written."""
+    done = run_script(script, "--help")
+    d.check(done.returncode == 0 and "Usage:" in done.stdout and "--keys" in done.stdout,
+            f"--help: status {done.returncode}, stdout {done.stdout!r}")
+    out = scratch / "out"
+    cases = (
+        (["--plan", str(scratch / "no-such-plan"), str(out / "a.png")], "no plan folder"),
+        (["--plan", str(scratch), str(out / "a.jpg")], "must end in .png or .bmp"),
+        (["--plan", str(scratch)], "no output file"),
+        (["--zoom", "2", str(out / "a.png")], "unknown option --zoom"),
+        (["--wait", "soon", str(out / "a.png")], "--wait takes seconds"),
+        (["--program", "/bin/true", "--plan", str(scratch), str(out / "a.png")],
+         "ended before it opened its window"),
+    )
+    for args, message in cases:
+        done = run_script(script, *args)
+        d.check(done.returncode == 1 and message in done.stderr,
+                f"{args}: status {done.returncode}, stderr {done.stderr!r}, wanted {message!r}")
+    d.check(not out.exists() or not any(out.iterdir()), f"files written: {list(out.iterdir())}")
+
+
+CASES = {"Picture": case_picture, "BadArguments": case_bad_arguments}
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--script", required=True, type=Path, help="scripts/snapshot")
+    parser.add_argument("--orvik", required=True, type=Path, help="the program it runs")
+    parser.add_argument("--scratch", required=True, type=Path, help="directory to work in")
+    parser.add_argument("case", choices=sorted(CASES))
+    args = parser.parse_args()
+    if args.scratch.exists():
+        shutil.rmtree(args.scratch)
+    args.scratch.mkdir(parents=True)
+    started = time.monotonic()
+    try:
+        CASES[args.case](args.script.resolve(), args.orvik.resolve(), args.scratch.resolve())
+    except (d.Failure, subprocess.TimeoutExpired) as failure:
+        print(f"FAIL {args.case}: {failure}", file=sys.stderr)
+        return 1
+    print(f"ok {args.case} ({time.monotonic() - started:.1f} s)")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
