@@ -129,10 +129,35 @@ bool readExitRecord(TextCursor& in, CellId& exit, FieldFailure& failure) {
   return false;
 }
 
+namespace {
+
+// Bytes from the current position to the end, or 0 when the file cannot
+// seek (a pipe); the position is left where it was.
+std::size_t bytesLeft(std::FILE* file) {
+  const long here = std::ftell(file);
+  if (here < 0 || std::fseek(file, 0, SEEK_END) != 0) return 0;
+  const long end = std::ftell(file);
+  std::fseek(file, here, SEEK_SET);
+  return end > here ? static_cast<std::size_t>(end - here) : 0;
+}
+
+}  // namespace
+
+// One read into a buffer of the file's size. The first byte is read on its
+// own, so that a folder or an unreadable file fails before any buffer is
+// sized from what seeking to its end says; the loop after that still takes
+// whatever a file that grew meanwhile, or a pipe, has beyond that.
 bool loadFileBytes(const char* path, std::string& bytes) {
   bytes.clear();
   std::FILE* file = std::fopen(path, "rb");
   if (file == nullptr) return false;
+  char first = 0;
+  if (std::fread(&first, 1, 1, file) == 1) {
+    const std::size_t rest = bytesLeft(file);
+    bytes.resize(1 + rest);
+    bytes[0] = first;
+    bytes.resize(1 + std::fread(bytes.data() + 1, 1, rest, file));
+  }
   char chunk[1 << 16];
   std::size_t got = 0;
   while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.append(chunk, got);

@@ -1,0 +1,376 @@
+// The hand-written field reader against formatted stream extraction in the C
+// locale (std::getline for the three header lines, >> into int32_t and
+// std::string for the fields), on the texts where the two could part: white
+// space, signs, 32-bit limits, numbers run into text, odd bytes, short
+// headers and short last records. Both must read the same values, stop at
+// the same field for the same reason and leave off at the same byte.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <locale>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "scene/reader.h"
+#include "scene_fixture.h"
+
+namespace {
+
+constexpr char kFieldKinds[] = "iiiiiiiwiiwww";  // mesh record, in file order
+constexpr std::int32_t kUntouched = 12345;       // a value extraction never leaves on failure
+
+struct Reading {
+  std::vector<std::int32_t> values;  // integer fields of every complete record, in order
+  std::vector<std::size_t> offsets;  // byte offset after each complete record
+  int stopField = 0;                 // 1-based field of the record that failed
+  FieldResult stopReason = FieldResult::Read;
+  std::size_t stopOffset = 0;  // byte offset where the reader stood after the failure
+};
+
+std::size_t streamOffset(std::istringstream& in) {
+  // Straight from the buffer: tellg would set failbit at end of file.
+  return static_cast<std::size_t>(in.rdbuf()->pubseekoff(0, std::ios::cur, std::ios::in));
+}
+
+// What a failed extraction left in the target: untouched when the text ended
+// before the field, clamped when the digits overflowed, else zero.
+FieldResult streamFailure(std::int32_t value) {
+  if (value == kUntouched) return FieldResult::EndOfText;
+  if (value == INT32_MAX || value == INT32_MIN) return FieldResult::OutOfRange;
+  return FieldResult::NotANumber;
+}
+
+Reading streamMesh(const std::string& bytes) {
+  std::istringstream in(bytes);
+  in.imbue(std::locale::classic());
+  std::string scratch;
+  for (int i = 0; i < kMeshHeaderLines; ++i) std::getline(in, scratch);
+  Reading r;
+  for (;;) {
+    const std::size_t before = r.values.size();
+    for (int field = 1; field <= kMeshRecordFields; ++field) {
+      std::int32_t value = kUntouched;
+      const bool isInt = kFieldKinds[field - 1] == 'i';
+      if (isInt) {
+        in >> value;
+      } else {
+        in >> scratch;
+      }
+      if (!in) {
+        r.values.resize(before);
+        r.stopField = field;
+        r.stopReason = isInt ? streamFailure(value) : FieldResult::EndOfText;
+        r.stopOffset = streamOffset(in);
+        return r;
+      }
+      if (isInt) r.values.push_back(value);
+    }
+    r.offsets.push_back(streamOffset(in));
+  }
+}
+
+std::size_t offsetOf(const TextCursor& in, const std::string& bytes) {
+  return static_cast<std::size_t>(in.pos - bytes.data());
+}
+
+Reading fieldReaderMesh(const std::string& bytes) {
+  TextCursor in = makeCursor(bytes);
+  Reading r;
+  if (!skipMeshHeader(in)) {
+    r.stopField = 1;
+    r.stopReason = FieldResult::EndOfText;
+    r.stopOffset = offsetOf(in, bytes);
+    return r;
+  }
+  MeshRecord m{};
+  FieldFailure failure{};
+  while (readMeshRecord(in, m, failure)) {
+    for (std::int32_t v : {m.cell, m.right, m.bottom, m.left, m.top, m.column, m.row, m.leftWall,
+                           m.bottomWall}) {
+      r.values.push_back(v);
+    }
+    r.offsets.push_back(offsetOf(in, bytes));
+  }
+  r.stopField = failure.field;
+  r.stopReason = failure.result;
+  r.stopOffset = offsetOf(in, bytes);
+  return r;
+}
+
+Reading streamExits(const std::string& bytes) {
+  std::istringstream in(bytes);
+  in.imbue(std::locale::classic());
+  Reading r;
+  for (;;) {
+    std::int32_t value = kUntouched;
+    if (!(in >> value)) {
+      r.stopField = 1;
+      r.stopReason = streamFailure(value);
+      r.stopOffset = streamOffset(in);
+      return r;
+    }
+    r.values.push_back(value);
+    r.offsets.push_back(streamOffset(in));
+  }
+}
+
+Reading fieldReaderExits(const std::string& bytes) {
+  TextCursor in = makeCursor(bytes);
+  Reading r;
+  CellId exit = 0;
+  FieldFailure failure{};
+  while (readExitRecord(in, exit, failure)) {
+    r.values.push_back(exit);
+    r.offsets.push_back(offsetOf(in, bytes));
+  }
+  r.stopField = failure.field;
+  r.stopReason = failure.result;
+  r.stopOffset = offsetOf(in, bytes);
+  return r;
+}
+
+// The text with control and high bytes spelled out, for failure messages.
+std::string visible(const std::string& bytes) {
+  std::string out;
+  for (unsigned char c : bytes) {
+    if (c >= 0x20 && c < 0x7f && c != '\\') {
+      out += static_cast<char>(c);
+    } else {
+      char code[8];
+      std::snprintf(code, sizeof code, "\\x%02x", c);
+      out += code;
+    }
+  }
+  return out;
+}
+
+void expectSameReading(const Reading& stream, const Reading& fields, const std::string& bytes) {
+  EXPECT_EQ(fields.values, stream.values) << visible(bytes);
+  EXPECT_EQ(fields.offsets, stream.offsets) << visible(bytes);
+  EXPECT_EQ(fields.stopField, stream.stopField) << visible(bytes);
+  EXPECT_EQ(fields.stopReason, stream.stopReason) << visible(bytes);
+  EXPECT_EQ(fields.stopOffset, stream.stopOffset) << visible(bytes);
+}
+
+void expectSameMesh(const std::string& bytes) {
+  expectSameReading(streamMesh(bytes), fieldReaderMesh(bytes), bytes);
+}
+
+void expectSameExits(const std::string& bytes) {
+  expectSameReading(streamExits(bytes), fieldReaderExits(bytes), bytes);
+}
+
+const std::string kRecord = "1 2 3 4 5 6 7 w 0 0 a b c\n";
+
+// `token` in place of integer field `field` of the second record.
+std::string meshWithToken(const std::string& token, int field) {
+  std::string record;
+  const char* words[] = {"9", "-1", "0", "7", "-1", "3", "2", "w", "1", "0", "a", "b", "c"};
+  for (int f = 1; f <= kMeshRecordFields; ++f) {
+    record += f == field ? token : std::string(words[f - 1]);
+    record += f == kMeshRecordFields ? "\n" : " ";
+  }
+  return kHeader + kRecord + record + kRecord;
+}
+
+// Every integer position a token can take: cell, neighbour, position and wall
+// fields, and an exit between two good ones.
+void expectSameWithToken(const std::string& token) {
+  for (int field : {1, 2, 5, 6, 7, 9, 10}) expectSameMesh(meshWithToken(token, field));
+  expectSameExits("4 " + token + " 6");
+  expectSameExits(token);
+}
+
+TEST(StreamEquivalence, LeadingAndTrailingWhiteSpaceOfEveryKind) {
+  for (const std::string ws : {" ", "\t", "\n", "\r", "\v", "\f", "\r\n", " \t\v\f\r\n  "}) {
+    std::string spread = kRecord;
+    for (char& c : spread) c = c == ' ' ? ws[0] : c;
+    expectSameMesh(kHeader + ws + kRecord + ws + spread + ws);
+    expectSameExits(ws + "5" + ws + "6" + ws);
+  }
+  EXPECT_EQ(fieldReaderExits("\v\f5\r\n\t6 ").values, (std::vector<std::int32_t>{5, 6}));
+}
+
+TEST(StreamEquivalence, Signs) {
+  for (const char* token : {"+5", "-0", "+0", "+", "-", "--5", "+-5", "-+5", "- 5", "+ 5", "-a"}) {
+    expectSameWithToken(token);
+  }
+  // A lone sign is consumed and fails; "--5" fails at its second sign.
+  const Reading lone = fieldReaderExits("3 - 5");
+  EXPECT_EQ(lone.values, std::vector<std::int32_t>{3});
+  EXPECT_EQ(lone.stopReason, FieldResult::NotANumber);
+  EXPECT_EQ(lone.stopOffset, 3u);
+  EXPECT_EQ(fieldReaderExits("--5").stopOffset, 1u);
+  EXPECT_EQ(fieldReaderExits("+5 -0").values, (std::vector<std::int32_t>{5, 0}));
+}
+
+TEST(StreamEquivalence, ThirtyTwoBitLimitsAndLongDigitStrings) {
+  for (const char* token :
+       {"2147483647", "2147483648", "-2147483648", "-2147483649", "0002147483647", "-000002147483648",
+        "00000000000000000000000000000001", "4294967295", "4294967296", "9223372036854775807",
+        "9223372036854775808", "-9223372036854775809", "18446744073709551616",
+        "99999999999999999999999999999999999999", "21474836470"}) {
+    expectSameWithToken(token);
+  }
+  const Reading limits = fieldReaderExits("2147483647 -2147483648 2147483648");
+  EXPECT_EQ(limits.values, (std::vector<std::int32_t>{INT32_MAX, INT32_MIN}));
+  EXPECT_EQ(limits.stopReason, FieldResult::OutOfRange);
+  EXPECT_EQ(limits.stopOffset, limits.offsets.back() + 11);  // every digit consumed
+}
+
+TEST(StreamEquivalence, NumberRunIntoOtherCharacters) {
+  for (const char* token : {"12abc", "12,", "1,2", ",5", "0x10", "0X1F", "1.5", ".5", "12-3", "12+",
+                            "5e3", "007x", "x7", "\"3\"", "3;"}) {
+    expectSameWithToken(token);
+  }
+  // "0x10": the 0 is a number, the x begins the next field.
+  const Reading hex = fieldReaderExits("0x10");
+  EXPECT_EQ(hex.values, std::vector<std::int32_t>{0});
+  EXPECT_EQ(hex.stopOffset, 1u);
+}
+
+TEST(StreamEquivalence, ControlAndHighBytes) {
+  const std::string nul(1, '\0');
+  for (const std::string& token : {nul, nul + "5", "5" + nul, std::string("\xa0") + "5",
+                                  std::string("\x85") + "5", std::string("\xff"),
+                                  std::string("\x80\x81"), std::string("\x1c") + "5",
+                                  std::string("\x7f"), std::string("\xef\xbc\x91")}) {
+    expectSameWithToken(token);
+    // In a word field the byte is part of the word.
+    std::string record = kRecord;
+    record.replace(record.find('w'), 1, token);
+    expectSameMesh(kHeader + record + kRecord);
+  }
+  for (int byte = 0x80; byte <= 0xff; ++byte) {
+    expectSameWithToken(std::string(1, static_cast<char>(byte)) + "3");
+  }
+}
+
+TEST(StreamEquivalence, HeaderLines) {
+  for (const std::string& header : std::vector<std::string>{
+           "", "a", "a\n", "a\nb", "a\nb\n", "a\nb\nc", "a\nb\nc\n", "\n\n\n", "\r\n\r\n\r\n",
+        "a\r\nb\r\nc\r\n", kRecord + kRecord + kRecord, std::string("a\0b\n\n\n", 6),
+        "\n\n", "   \n\t\n\v\n"}) {
+    expectSameMesh(header);
+    expectSameMesh(header + kRecord);
+    expectSameMesh(header + " " + kRecord);
+  }
+  EXPECT_EQ(fieldReaderMesh("a\nb\nc" + kRecord).offsets.size(), 0u);
+  EXPECT_EQ(fieldReaderMesh("a\nb\n\n" + kRecord).offsets.size(), 1u);
+}
+
+TEST(StreamEquivalence, WhereRecordsEnd) {
+  const std::string twelve = "1 2 3 4 5 6 7 w 0 0 a b";
+  for (const std::string& tail :
+       {std::string(), twelve, twelve + "\n", twelve + " c", twelve + " c\n", twelve + " c  \n\n",
+        std::string("1"), std::string("1 2 3 4 5 6 7"), std::string("1 2 3 4 5 6 7 8 9 10 11 12 13")}) {
+    expectSameMesh(kHeader + kRecord + tail);
+  }
+  expectSameExits("");
+  expectSameExits("   \n");
+  expectSameExits("7");
+  const Reading twelveLast = fieldReaderMesh(kHeader + kRecord + twelve);
+  EXPECT_EQ(twelveLast.offsets.size(), 1u);
+  EXPECT_EQ(twelveLast.stopField, 13);
+}
+
+// Texts drawn at random from the bytes that matter to the reader, with a
+// fixed seed so that a failure repeats.
+TEST(StreamEquivalence, RandomTextsOverTheBytesThatMatter) {
+  const std::string alphabet = std::string("0123456789+-- \t\n\r\v\fax,.\xff\x80") + '\0';
+  std::mt19937 random(20240611u);
+  std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
+  std::uniform_int_distribution<int> length(0, 120);
+  for (int round = 0; round < 3000; ++round) {
+    std::string text;
+    for (int n = length(random); n > 0; --n) text += alphabet[pick(random)];
+    expectSameMesh("h\nh\nh\n" + text);
+    expectSameExits(text);
+  }
+}
+
+// The whole file, byte for byte, as a binary stream reads it: files larger
+// than one read piece and at its edge, every byte value, and an empty file.
+TEST(StreamEquivalence, FileBytesAreReadWhole) {
+  std::string big;
+  for (int i = 0; i < 300000; ++i) big += static_cast<char>(i * 31 % 256);
+  for (const std::string& bytes : {big, big.substr(0, 1 << 16), big.substr(0, (1 << 16) + 1),
+                                   std::string("h\r\nh\nh\n1 2", 11), std::string()}) {
+    // One name per process: test runs of several build folders may overlap.
+    const std::string path =
+        ::testing::TempDir() + "orvik_file_bytes_" + std::to_string(getpid()) + ".dat";
+    {
+      std::ofstream out(path, std::ios::binary);
+      out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    }
+    std::ifstream in(path, std::ios::binary);
+    const std::string streamed{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::string loaded = "left over";
+    EXPECT_TRUE(loadFileBytes(path.c_str(), loaded));
+    EXPECT_EQ(loaded.size(), bytes.size());
+    EXPECT_TRUE(loaded == streamed);  // not EXPECT_EQ: a diff of 300 kB would take minutes
+    std::remove(path.c_str());
+  }
+  // A folder in place of the file reads as a missing file.
+  std::string loaded = "left over";
+  EXPECT_FALSE(loadFileBytes(::testing::TempDir().c_str(), loaded));
+  EXPECT_TRUE(loaded.empty());
+}
+
+// The table from the odd text equals the table from the same records written
+// plainly: nothing but the values read decides what is stored.
+class StreamEquivalenceTable : public SceneTest {};
+
+struct Table {
+  std::int32_t right[kSlotCount], bottom[kSlotCount], left[kSlotCount], top[kSlotCount];
+  double x[kSlotCount], y[kSlotCount];
+  WallFlags walls[kSlotCount];
+  bool named[kSlotCount];
+  MeshExtent extent;
+};
+
+void copyTable(Table& to) {
+  std::memcpy(to.right, rightId, sizeof rightId);
+  std::memcpy(to.bottom, bottomId, sizeof bottomId);
+  std::memcpy(to.left, leftId, sizeof leftId);
+  std::memcpy(to.top, topId, sizeof topId);
+  std::memcpy(to.x, posX, sizeof posX);
+  std::memcpy(to.y, posY, sizeof posY);
+  std::memcpy(to.walls, walls, sizeof walls);
+  std::memcpy(to.named, cellNamed, sizeof cellNamed);
+  to.extent = meshExtent;
+}
+
+std::string plainText(const Reading& r) {
+  std::string text = kHeader;
+  for (std::size_t i = 0; i < r.values.size(); i += 9) {
+    const std::int32_t* v = &r.values[i];
+    text += meshRecord(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8]);
+  }
+  return text;
+}
+
+TEST_F(StreamEquivalenceTable, OddTextStoresWhatItsValuesSay) {
+  const std::string odd =
+      "x\r\ny\r\nz\r\n+3\t-1\v00002 -0 +4 \f5 6 \xff\xfe 2 -2147483648 , ; .\r\n"
+      "2\n4294967296\n";
+  static Table fromOdd, fromPlain;
+  readMeshText(odd);
+  copyTable(fromOdd);
+  clearScene();
+  readMeshText(plainText(streamMesh(odd)));
+  copyTable(fromPlain);
+  EXPECT_EQ(std::memcmp(&fromOdd, &fromPlain, sizeof(Table)), 0);
+  EXPECT_TRUE(cellNamed[3]);
+  EXPECT_EQ(walls[3].bottom, 1);  // wall field -2147483648
+  EXPECT_FALSE(cellNamed[2]);     // its right neighbour overflows
+}
+
+}  // namespace
