@@ -1,0 +1,70 @@
+// orvik-check's report over arbitrary mesh and exit text (split at the
+// first NUL byte; without one, the whole input is the mesh and "1" the exit
+// file). The checker's own count and walk must agree with the program's
+// readers, its figures must add up, the JSON must parse and the plain
+// report must keep one finding to a line.
+#include <algorithm>
+
+#include "check_report.h"
+#include "fuzz_common.h"
+#include "json_check.h"
+
+namespace {
+
+void checkFigures(const CheckReport& r) {
+  require(r.agreesWithProgram, "checker disagrees with the program's readers");
+  require(r.mesh.recordsRead == r.mesh.recordsStored + r.mesh.skippedOutside,
+          "records do not add up");
+  require(
+      r.mesh.recordsStored == r.mesh.cellsStored + r.mesh.repeatedCells + (cellNamed[0] ? 1 : 0),
+      "stored records do not add up");
+  require(r.exits.numbersRead == r.exits.seeded + r.exits.skippedOutside,
+          "exit numbers do not add up");
+  require(
+      static_cast<int>(r.cellTimes.size()) == r.times.cells && r.times.cells == r.mesh.cellsStored,
+      "cells do not add up");
+  require(r.times.reached + r.times.unreached == r.times.cells &&
+              r.times.beyondCutoff + r.times.noPath == r.times.unreached,
+          "times do not add up");
+  int binned = 0;
+  for (int b = 0; b < kMinuteBins; ++b) binned += r.times.perMinute[b];
+  require(binned == r.times.reached, "minute bins do not add up");
+  int counted = 0;
+  for (int k = 0; k < kFindingKinds; ++k) counted += r.findingCounts[k];
+  require(counted == static_cast<int>(r.findings.size()), "finding counts do not add up");
+}
+
+// Printable text and line breaks only: no byte of the file may break a line
+// of the report or reach the terminal as a control character (C0, DEL, or
+// C1 as UTF-8, which some terminals obey).
+bool plainLines(const std::string& text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto b = static_cast<unsigned char>(text[i]);
+    if ((b < 0x20 && b != '\n') || b == 0x7F) return false;
+    if (b == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) <= 0x9F)
+      return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  std::string_view meshText;
+  std::string_view exitText;
+  if (!splitAtNul(asText(data, size), meshText, exitText)) {
+    meshText = exitText;
+    exitText = "1";
+  }
+  const InputText mesh{"in/Mesh.csv", true, "", std::string(meshText)};
+  const InputText exits{"in/ExitGrid.dat", true, "", std::string(exitText)};
+  const CheckReport report = checkPlan(mesh, exits);
+  checkFigures(report);
+
+  const std::string json = formatJsonReport(report);
+  require(isValidJson(json), "JSON report does not parse");
+  require(plainLines(formatTextReport(report, 3)), "control character in the plain report");
+  const std::string csv = formatTimesCsv(report);
+  require(std::count(csv.begin(), csv.end(), '\n') == report.times.cells + 1, "times file rows");
+  return 0;
+}

@@ -1,0 +1,287 @@
+#include <algorithm>
+
+#include "check_report.h"
+#include "scene_fixture.h"
+
+namespace {
+
+using PlanCheck = SceneTest;
+
+InputText file(const char* path, std::string text) {
+  return InputText{path, true, "", std::move(text)};
+}
+
+CheckReport check(const std::string& mesh, const std::string& exits) {
+  return checkPlan(file("in/Mesh.csv", mesh), file("in/ExitGrid.dat", exits));
+}
+
+int count(const CheckReport& r, FindingKind kind) {
+  return r.findingCounts[static_cast<int>(kind)];
+}
+
+// The first finding of `kind`, or a blank one (and a test failure).
+const Finding& first(const CheckReport& r, FindingKind kind) {
+  static const Finding kNone{kind, InputFile::Mesh, 0, 0, ""};
+  const auto it = std::find_if(r.findings.begin(), r.findings.end(),
+                               [kind](const Finding& f) { return f.kind == kind; });
+  EXPECT_NE(it, r.findings.end()) << "no finding of kind " << static_cast<int>(kind);
+  return it == r.findings.end() ? kNone : *it;
+}
+
+int totalFindings(const CheckReport& r) { return static_cast<int>(r.findings.size()); }
+
+// Three columns by two rows, numbered row by row from the bottom: 1 2 3 at
+// row 1, 4 5 6 at row 2; every pair named both ways, the rim closed.
+std::string room() {
+  return kHeader + meshRecord(1, 2, -1, -1, 4, 1, 1) + meshRecord(2, 3, -1, 1, 5, 2, 1) +
+         meshRecord(3, -1, -1, 2, 6, 3, 1) + meshRecord(4, 5, 1, -1, -1, 1, 2) +
+         meshRecord(5, 6, 2, 4, -1, 2, 2) + meshRecord(6, -1, 3, 5, -1, 3, 2);
+}
+
+}  // namespace
+
+TEST_F(PlanCheck, CleanRoomLoadsWholeWithItsTimesAndExtent) {
+  const CheckReport r = check(room(), "3\n");
+  EXPECT_EQ(checkExitStatus(r), 0);
+  EXPECT_EQ(totalFindings(r), 0);
+  EXPECT_TRUE(r.agreesWithProgram);
+  EXPECT_EQ(r.mesh.recordsRead, 6);
+  EXPECT_EQ(r.mesh.cellsStored, 6);
+  EXPECT_FALSE(r.mesh.stop.early);
+  EXPECT_EQ(r.times.reached, 6);
+  EXPECT_EQ(r.times.largest, 12.0f);  // cell 4: three moves from 3
+  EXPECT_EQ(r.times.perMinute[0], 6);
+  EXPECT_EQ(r.extent.minColumn, 1);
+  EXPECT_EQ(r.extent.maxColumn, 3);
+  EXPECT_EQ(r.extent.maxRow, 2);
+  EXPECT_EQ(r.extent.maxX, 6.0);
+  EXPECT_EQ(r.extent.maxY, 4.0);
+  const std::string text = formatTextReport(r);
+  EXPECT_NE(text.find("6 records read, 6 stored"), std::string::npos) << text;
+  EXPECT_NE(text.find("ends cleanly"), std::string::npos) << text;
+}
+
+TEST_F(PlanCheck, CommaAfterANumberIsReportedWhereTheReaderStops) {
+  // "12," reads 12 for field 2; the comma starts field 3, which fails.
+  const CheckReport r = check(
+      kHeader + meshRecord(1, -1, -1, -1, -1, 1, 1) + "2 12, -1 -1 -1 2 1 f 0 0 a b c\n", "1");
+  EXPECT_EQ(checkExitStatus(r), 1);
+  EXPECT_EQ(r.mesh.recordsStored, 1);
+  ASSERT_TRUE(r.mesh.stop.early);
+  EXPECT_EQ(r.mesh.stop.field, 3);
+  EXPECT_EQ(r.mesh.stop.line, 5);
+  EXPECT_EQ(r.mesh.stop.text, ",");
+  const Finding& f = first(r, FindingKind::MeshStopped);
+  EXPECT_EQ(f.line, 5);
+  EXPECT_NE(f.message.find("comma is no separator"), std::string::npos) << f.message;
+  EXPECT_NE(f.message.find("\"12\""), std::string::npos) << f.message;
+  EXPECT_NE(formatTextReport(r).find("Mesh.csv:5: record 2, field 3"), std::string::npos);
+}
+
+TEST_F(PlanCheck, CommaSeparatedFileStoresNothing) {
+  const CheckReport r = check(kHeader + "1,-1,-1,-1,-1,1,1,f,0,0,a,b,c\n", "1");
+  EXPECT_EQ(r.mesh.recordsRead, 0);
+  EXPECT_EQ(r.mesh.stop.field, 2);
+  EXPECT_EQ(r.mesh.stop.line, 4);
+  EXPECT_EQ(count(r, FindingKind::NoCells), 1);
+  EXPECT_EQ(count(r, FindingKind::ExitWithoutRecord), 1);
+  EXPECT_TRUE(r.agreesWithProgram);
+}
+
+TEST_F(PlanCheck, NumberTooLargeStopsReadingAndKeepsTheRecordsBefore) {
+  const CheckReport r = check(
+      room() + "7 -1 -1 -1 -1 4 1 f 0 2147483648 a b c\n" + meshRecord(8, -1, -1, -1, -1, 5, 1),
+      "1");
+  EXPECT_EQ(r.mesh.recordsStored, 6);
+  EXPECT_EQ(r.mesh.stop.result, FieldResult::OutOfRange);
+  EXPECT_EQ(r.mesh.stop.field, 10);
+  EXPECT_EQ(r.mesh.stop.line, 10);
+  EXPECT_EQ(r.mesh.stop.text, "2147483648");
+  EXPECT_EQ(checkExitStatus(r), 1);
+}
+
+TEST_F(PlanCheck, FileEndingInsideARecordIsNotClean) {
+  std::string mesh = room() + "7 -1 -1 -1 -1 4 1 f 0 0 a b";  // 12 of 13 fields
+  const CheckReport r = check(mesh, "1");
+  EXPECT_TRUE(r.mesh.stop.early);
+  EXPECT_EQ(r.mesh.stop.field, 13);
+  EXPECT_NE(first(r, FindingKind::MeshStopped).message.find("after 12 of its 13 fields"),
+            std::string::npos);
+}
+
+TEST_F(PlanCheck, ShortHeaderAndHeaderThatLooksLikeARecord) {
+  EXPECT_EQ(count(check("only\ntwo lines\n", "1"), FindingKind::ShortHeader), 1);
+  const CheckReport r =
+      check(meshRecord(1, -1, -1, -1, -1, 1, 1) + "x\ny\n" + meshRecord(2, 3, -1, -1, -1, 2, 1) +
+                meshRecord(3, -1, -1, 2, -1, 3, 1),
+            "2");
+  EXPECT_EQ(count(r, FindingKind::HeaderLooksLikeRecord), 1);
+  EXPECT_EQ(first(r, FindingKind::HeaderLooksLikeRecord).line, 1);
+  EXPECT_EQ(checkExitStatus(r), 0);  // a note only: the program reads it this way on purpose
+}
+
+TEST_F(PlanCheck, CellOutsideTableIsSkippedAndReadingGoesOn) {
+  const CheckReport r =
+      check(room() + meshRecord(33415, -1, -1, -1, -1, 9, 9) +
+                meshRecord(-3, -1, -1, -1, -1, 9, 9) + meshRecord(7, -1, -1, -1, -1, 4, 1),
+            "3");
+  EXPECT_EQ(r.mesh.recordsRead, 9);
+  EXPECT_EQ(r.mesh.skippedOutside, 2);
+  EXPECT_EQ(r.mesh.cellsStored, 7);
+  EXPECT_FALSE(r.mesh.stop.early);
+  EXPECT_EQ(first(r, FindingKind::CellOutsideTable).line, 10);
+  EXPECT_EQ(r.extent.maxColumn, 4);  // the skipped records' 9 counts nowhere
+  EXPECT_EQ(checkExitStatus(r), 1);
+  EXPECT_TRUE(r.agreesWithProgram);
+}
+
+TEST_F(PlanCheck, RepeatedCellAndSharedSquare) {
+  const CheckReport r =
+      check(room() + meshRecord(2, 3, -1, 1, 5, 2, 1) + meshRecord(7, -1, -1, -1, -1, 3, 2), "1");
+  EXPECT_EQ(count(r, FindingKind::RepeatedCell), 1);
+  EXPECT_EQ(first(r, FindingKind::RepeatedCell).line, 10);
+  EXPECT_NE(first(r, FindingKind::RepeatedCell).message.find("first on line 5"), std::string::npos);
+  EXPECT_EQ(count(r, FindingKind::SharedPosition), 1);
+  EXPECT_NE(first(r, FindingKind::SharedPosition)
+                .message.find("cell 7 is at column 3, row 2, like cell 6"),
+            std::string::npos);
+}
+
+TEST_F(PlanCheck, NeighbourThatDoesNotNameTheCellBack) {
+  // Cell 2 names 3 on its right, but 3's left names 5: walking goes 2 -> 3
+  // only. Cell 4's right names 5 while 5's left is -1: blocked both ways.
+  std::string mesh = kHeader + meshRecord(1, 2, -1, -1, 4, 1, 1) +
+                     meshRecord(2, 3, -1, 1, 5, 2, 1) + meshRecord(3, -1, -1, 5, 6, 3, 1) +
+                     meshRecord(4, 5, 1, -1, -1, 1, 2) + meshRecord(5, 6, 2, -1, -1, 2, 2) +
+                     meshRecord(6, -1, 3, 5, -1, 3, 2);
+  const CheckReport r = check(mesh, "1");
+  EXPECT_TRUE(r.agreesWithProgram);
+  std::vector<std::string> messages;
+  for (const Finding& f : r.findings) {
+    if (f.kind == FindingKind::NeighbourNotNamedBack) messages.push_back(f.message);
+  }
+  ASSERT_EQ(messages.size(), 3u) << formatTextReport(r);
+  EXPECT_NE(messages[0].find(
+                "cell 2 names cell 3 as its right neighbour, but cell 3's left side names cell 5: "
+                "walking passes from 2 into 3 but not back"),
+            std::string::npos)
+      << messages[0];
+  EXPECT_NE(messages[1].find("cell 3 names cell 5 as its left neighbour"), std::string::npos)
+      << messages[1];
+  EXPECT_NE(messages[2].find(
+                "cell 4 names cell 5 as its right neighbour, but cell 5's left side names no "
+                "neighbour (-1): that side is closed"),
+            std::string::npos)
+      << messages[2];
+  EXPECT_EQ(checkExitStatus(r), 0);  // notes about the plan leave the status alone
+}
+
+TEST_F(PlanCheck, OneSidedWallFieldIsNoFinding) {
+  // A left wall field on 2 closes the pair 1|2 both ways by the move rule.
+  std::string mesh =
+      kHeader + meshRecord(1, 2, -1, -1, -1, 1, 1) + meshRecord(2, -1, -1, 1, -1, 2, 1, 1);
+  const CheckReport r = check(mesh, "1");
+  EXPECT_EQ(totalFindings(r), 0) << formatTextReport(r);
+  EXPECT_EQ(r.times.unreached, 1);
+  EXPECT_EQ(r.times.noPath, 1);
+}
+
+TEST_F(PlanCheck, OpenSideIntoASlotWithoutRecordOrOffTheGrid) {
+  std::string mesh = kHeader + meshRecord(1, 9, -1, -1, 0, 1, 1) +
+                     meshRecord(2, -1, -1, -1, 3, 5, 1) + meshRecord(3, -1, 2, -1, -1, 5, 4);
+  const CheckReport r = check(mesh, "2");
+  EXPECT_EQ(count(r, FindingKind::NeighbourWithoutRecord), 2);
+  EXPECT_NE(r.findings[0].message.find("right side is open to cell 9"), std::string::npos);
+  EXPECT_NE(r.findings[1].message.find("names cell 0"), std::string::npos);
+  ASSERT_EQ(count(r, FindingKind::NeighbourNotBeside), 1);
+  EXPECT_NE(first(r, FindingKind::NeighbourNotBeside)
+                .message.find("(column 5, row 1) and its top neighbour 3 (column 5, row 4)"),
+            std::string::npos);
+}
+
+TEST_F(PlanCheck, ExitProblems) {
+  // 40000 has no slot, 9 no record, 3 is listed twice, 7 is closed in.
+  const CheckReport r = check(room() + meshRecord(7, -1, -1, -1, -1, 5, 5), "3 40000\n9\n6 3\n7 x");
+  EXPECT_EQ(r.exits.numbersRead, 6);
+  EXPECT_EQ(r.exits.skippedOutside, 1);
+  EXPECT_EQ(r.exits.distinctExits, 4);
+  EXPECT_EQ(first(r, FindingKind::ExitOutsideTable).line, 1);
+  EXPECT_EQ(first(r, FindingKind::ExitWithoutRecord).line, 2);
+  EXPECT_EQ(count(r, FindingKind::RepeatedExit), 1);
+  EXPECT_EQ(first(r, FindingKind::ExitClosedIn).line, 4);
+  ASSERT_TRUE(r.exits.stop.early);
+  EXPECT_EQ(r.exits.stop.line, 4);
+  EXPECT_EQ(r.exits.stop.text, "x");
+  EXPECT_EQ(checkExitStatus(r), 1);
+  EXPECT_TRUE(r.agreesWithProgram);
+}
+
+TEST_F(PlanCheck, RepeatedExitAloneKeepsStatusZero) {
+  EXPECT_EQ(checkExitStatus(check(room(), "1 1")), 0);
+  EXPECT_EQ(count(check(room(), ""), FindingKind::NoExits), 1);
+  EXPECT_EQ(checkExitStatus(check(room(), "")), 1);
+}
+
+TEST_F(PlanCheck, UnreachedSplitsIntoCutOffAndNoPath) {
+  // 120 cells in a row from exit 1: cells 114.. are 113+ moves away. Cell
+  // 200 stands alone.
+  const CheckReport r = check(corridor(120) + meshRecord(200, -1, -1, -1, -1, 1, 5), "1");
+  EXPECT_EQ(r.times.reached, 113);
+  EXPECT_EQ(r.times.beyondCutoff, 7);
+  EXPECT_EQ(r.times.noPath, 1);
+  EXPECT_EQ(r.times.largest, 448.0f);
+  EXPECT_EQ(r.times.fiveMinutesOrMore, 113 - 75);  // 75 moves = 300 s
+  EXPECT_EQ(r.times.perMinute[0], 15);             // 0..56 s
+  EXPECT_EQ(r.times.perMinute[7], 113 - 105);      // 420..448 s
+  EXPECT_TRUE(r.agreesWithProgram);
+}
+
+TEST_F(PlanCheck, TimesCsvHasEveryStoredCellAndEmptySecondsWhenUnreached) {
+  const CheckReport r =
+      check(kHeader + meshRecord(3, -1, -1, -1, -1, 7, 2) + meshRecord(1, 2, -1, -1, -1, 4, 9) +
+                meshRecord(2, -1, -1, 1, -1, 5, 9),
+            "1");
+  EXPECT_EQ(formatTimesCsv(r), "cell,column,row,seconds\n1,4,9,0\n2,5,9,4\n3,7,2,\n");
+}
+
+TEST_F(PlanCheck, MissingFileGivesStatusTwo) {
+  const InputText missing = loadInput("/nonexistent/dir/Mesh.csv");
+  EXPECT_FALSE(missing.opened);
+  EXPECT_FALSE(missing.error.empty());
+  const CheckReport r = checkPlan(missing, file("ExitGrid.dat", "1"));
+  EXPECT_EQ(checkExitStatus(r), 2);
+  EXPECT_EQ(count(r, FindingKind::NoCells), 0);  // the missing file says it all
+  EXPECT_NE(formatTextReport(r).find("Mesh.csv: cannot read /nonexistent/dir/Mesh.csv"),
+            std::string::npos);
+}
+
+TEST_F(PlanCheck, LongListsAreCut) {
+  std::string mesh = room();
+  for (int i = 0; i < 25; ++i) mesh += meshRecord(40000 + i, -1, -1, -1, -1, 1, 1);
+  const std::string text = formatTextReport(check(mesh, "1"), 20);
+  EXPECT_NE(text.find("is outside 0 to 33414", text.find("40019")), std::string::npos);
+  EXPECT_EQ(text.find("40020"), std::string::npos);
+  EXPECT_NE(text.find("... and 5 more like this"), std::string::npos);
+}
+
+TEST(CheckJson, StringsAreEscapedAndAlwaysValidUtf8) {
+  EXPECT_EQ(jsonQuoted("a\"b\\c"), "\"a\\\"b\\\\c\"");
+  EXPECT_EQ(jsonQuoted(std::string("\x01\n", 2)), "\"\\u0001\\u000a\"");
+  EXPECT_EQ(jsonQuoted("\xc3\xa9"), "\"\xc3\xa9\"");  // é stays
+  EXPECT_EQ(jsonQuoted("\xff"
+                       "a\xc3"),
+            "\"\\ufffda\\ufffd\"");
+  EXPECT_EQ(jsonQuoted("\xed\xa0\x80"), "\"\\ufffd\\ufffd\\ufffd\"");  // a surrogate is not UTF-8
+}
+
+TEST_F(PlanCheck, JsonCarriesTheFindingsAndTheStatus) {
+  const std::string json = formatJsonReport(check(room() + "7 x\n", "1"));
+  EXPECT_EQ(json.rfind("{\"status\":1,", 0), 0u) << json;
+  EXPECT_NE(
+      json.find(
+          "\"stop\":{\"line\":10,\"field\":2,\"reason\":\"not a whole number\",\"text\":\"x\"}"),
+      std::string::npos)
+      << json;
+  EXPECT_NE(json.find("\"kind\":\"meshStopped\",\"file\":\"Mesh.csv\",\"line\":10,\"field\":2"),
+            std::string::npos);
+}
