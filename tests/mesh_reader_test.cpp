@@ -7,29 +7,6 @@ namespace {
 
 using MeshReader = SceneTest;
 
-// Everything readMeshText writes, for comparing two readings.
-struct TableCopy {
-  std::int32_t right[kSlotCount], bottom[kSlotCount], left[kSlotCount], top[kSlotCount];
-  double x[kSlotCount], y[kSlotCount];
-  WallFlags walls[kSlotCount];
-  MeshExtent extent;
-};
-
-void copyTable(TableCopy& to) {
-  std::memcpy(to.right, rightId, sizeof rightId);
-  std::memcpy(to.bottom, bottomId, sizeof bottomId);
-  std::memcpy(to.left, leftId, sizeof leftId);
-  std::memcpy(to.top, topId, sizeof topId);
-  std::memcpy(to.x, posX, sizeof posX);
-  std::memcpy(to.y, posY, sizeof posY);
-  std::memcpy(to.walls, walls, sizeof walls);
-  to.extent = meshExtent;
-}
-
-bool sameTable(const TableCopy& a, const TableCopy& b) {
-  return std::memcmp(&a, &b, sizeof a) == 0;
-}
-
 int namedCount() {
   int n = 0;
   for (bool named : cellNamed) n += named ? 1 : 0;

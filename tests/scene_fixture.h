@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "scene/scene.h"
@@ -33,4 +34,30 @@ inline std::string corridor(int count) {
     text += meshRecord(i, i < count ? i + 1 : -1, -1, i > 1 ? i - 1 : -1, -1, i, 1);
   }
   return text;
+}
+
+// Everything readMeshText writes, for comparing two readings. Keep copies
+// static: memcmp then also compares the padding, which stays zero.
+struct TableCopy {
+  std::int32_t right[kSlotCount], bottom[kSlotCount], left[kSlotCount], top[kSlotCount];
+  double x[kSlotCount], y[kSlotCount];
+  WallFlags walls[kSlotCount];
+  bool named[kSlotCount];
+  MeshExtent extent;
+};
+
+inline void copyTable(TableCopy& to) {
+  std::memcpy(to.right, rightId, sizeof rightId);
+  std::memcpy(to.bottom, bottomId, sizeof bottomId);
+  std::memcpy(to.left, leftId, sizeof leftId);
+  std::memcpy(to.top, topId, sizeof topId);
+  std::memcpy(to.x, posX, sizeof posX);
+  std::memcpy(to.y, posY, sizeof posY);
+  std::memcpy(to.walls, walls, sizeof walls);
+  std::memcpy(to.named, cellNamed, sizeof cellNamed);
+  to.extent = meshExtent;
+}
+
+inline bool sameTable(const TableCopy& a, const TableCopy& b) {
+  return std::memcmp(&a, &b, sizeof a) == 0;
 }

@@ -15,6 +15,7 @@ import shutil
 import signal
 import struct
 import subprocess
+import sys
 import time
 from dataclasses import dataclass, field
 from pathlib import Path
@@ -556,3 +557,15 @@ def quit_with_escape(session):
     except subprocess.TimeoutExpired:
         raise Failure("the program still runs 5 s after Escape")
     check(status == 0, f"exit status after Escape is {status}, expected 0")
+
+
+def run_case(name, case):
+    """Runs one test case; prints its outcome and returns the exit status."""
+    started = time.monotonic()
+    try:
+        case()
+    except (Failure, subprocess.TimeoutExpired) as failure:
+        print(f"FAIL {name}: {failure}", file=sys.stderr)
+        return 1
+    print(f"ok {name} ({time.monotonic() - started:.1f} s)")
+    return 0

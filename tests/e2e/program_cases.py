@@ -3,7 +3,6 @@
 command line, each in its own scratch directory and X server."""
 
 import argparse
-import subprocess
 import sys
 import time
 from pathlib import Path
@@ -175,14 +174,7 @@ def main():
     parser.add_argument("--scratch", required=True, type=Path, help="directory to work in")
     parser.add_argument("case", choices=sorted(CASES))
     args = parser.parse_args()
-    started = time.monotonic()
-    try:
-        CASES[args.case](args.orvik.resolve(), args.scratch.resolve())
-    except (d.Failure, subprocess.TimeoutExpired) as failure:
-        print(f"FAIL {args.case}: {failure}", file=sys.stderr)
-        return 1
-    print(f"ok {args.case} ({time.monotonic() - started:.1f} s)")
-    return 0
+    return d.run_case(args.case, lambda: CASES[args.case](args.orvik.resolve(), args.scratch.resolve()))
 
 
 if __name__ == "__main__":

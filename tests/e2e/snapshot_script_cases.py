@@ -148,14 +148,7 @@ def main():
     if args.scratch.exists():
         shutil.rmtree(args.scratch)
     args.scratch.mkdir(parents=True)
-    started = time.monotonic()
-    try:
-        CASES[args.case](args.script.resolve(), args.orvik.resolve(), args.scratch.resolve())
-    except (d.Failure, subprocess.TimeoutExpired) as failure:
-        print(f"FAIL {args.case}: {failure}", file=sys.stderr)
-        return 1
-    print(f"ok {args.case} ({time.monotonic() - started:.1f} s)")
-    return 0
+    return d.run_case(args.case, lambda: CASES[args.case](args.script.resolve(), args.orvik.resolve(), args.scratch.resolve()))
 
 
 if __name__ == "__main__":
