@@ -5,13 +5,8 @@
 #include <cstdio>
 #include <memory>
 
+#include "scene/reader.h"
 #include "scene/scene.h"
-
-namespace {
-
-bool isFieldSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-
-}  // namespace
 
 std::size_t countFields(const char* p, const char* end) {
   std::size_t fields = 0;

@@ -15,10 +15,6 @@ constexpr int kDrawnCells = kMaxCellId;                 // cells 1..kMaxCellId
 
 // ---------------------------------------------------------------- text
 
-bool isFieldSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
 // Bytes in the well-formed UTF-8 sequence at p, 0 when there is none.
 int utf8Length(const unsigned char* p, std::size_t left) {
   const unsigned char b = p[0];

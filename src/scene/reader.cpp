@@ -5,11 +5,6 @@
 
 namespace {
 
-// The C locale's isspace, without the locale lookup.
-bool isFieldSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 void skipSpace(TextCursor& in) {

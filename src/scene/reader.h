@@ -70,6 +70,11 @@ bool readMeshRecord(TextCursor& in, MeshRecord& record, FieldFailure& failure);
 // (field 1), at the end or at a field that is not a whole number.
 bool readExitRecord(TextCursor& in, CellId& exit, FieldFailure& failure);
 
+// Any caller: the white space that separates fields (the C locale's isspace).
+constexpr bool isFieldSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
 // Any caller: a neighbour number that names no slot closes its side.
 constexpr bool outsideTable(std::int32_t id) { return id < 0 || id > kMaxCellId; }
 
