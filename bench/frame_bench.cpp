@@ -118,12 +118,8 @@ namespace {
 constexpr int kFrames = 300;  // frames averaged per figure
 
 // onDisplay without its swap.
-void drawFrame() {
-  drawLegend();
-  setMapView();
-  drawCells();
-  drawWalls();
-}
+void frameWithoutSwap() { drawFrame(drawGlutGlyphs); }
+void legend() { drawLegend(drawGlutGlyphs); }
 
 // Times every frame on the wall clock, since the GL driver draws on threads
 // of its own; the median and the fastest frame are reported beside the mean,
@@ -150,7 +146,7 @@ void timedFrames(benchmark::State& state, void (*before)(), void (*timed)()) {
 
 void nothing() {}
 void legendAndView() {
-  drawLegend();
+  legend();
   setMapView();
 }
 void legendViewAndCells() {
@@ -158,11 +154,11 @@ void legendViewAndCells() {
   drawCells();
 }
 
-void frame(benchmark::State& state) { timedFrames(state, nothing, drawFrame); }
+void frame(benchmark::State& state) { timedFrames(state, nothing, frameWithoutSwap); }
 void displayCall(benchmark::State& state) { timedFrames(state, nothing, onDisplay); }
 void cellsOnly(benchmark::State& state) { timedFrames(state, legendAndView, drawCells); }
 void wallsOnly(benchmark::State& state) { timedFrames(state, legendViewAndCells, drawWalls); }
-void legendOnly(benchmark::State& state) { timedFrames(state, nothing, drawLegend); }
+void legendOnly(benchmark::State& state) { timedFrames(state, nothing, legend); }
 
 bool inThisProgram(void* address) {
   Dl_info self{}, other{};
@@ -211,8 +207,8 @@ void frameAllocations(benchmark::State& state) {
   // The display callback's steps one by one, as onDisplay runs them, so that
   // each allocation is charged to the step during which it happened.
   constexpr int kSteps = 6;
-  void (*const steps[kSteps])() = {glutSwapBuffers, drawLegend, setMapView,
-                                    drawCells,       drawWalls,  glFinish};
+  void (*const steps[kSteps])() = {glutSwapBuffers, legend,    setMapView,
+                                    drawCells,       drawWalls, glFinish};
   const char* const stepNames[kSteps] = {"inSwap",  "inDrawLegend", "inSetMapView",
                                          "inDrawCells", "inDrawWalls", "inGlFinish"};
   long perStep[kSteps] = {};
@@ -245,21 +241,12 @@ std::string loadDrawnScene() {
     return "sample";
   }
   plan = stationPlan("station33k", 33000);
-  clearScene();
-  readMeshText(plan.mesh);
-  fillQuadVertices();
-  computeTravelTimesFromText(plan.exits);
-  fillQuadColors();
+  loadSceneFromText(plan.mesh, plan.exits);
   return plan.name;
 }
 
-void openWindow(int& argc, char** argv) {
-  glutInit(&argc, argv);
-  glutInitWindowSize(kWindowWidth, kWindowHeight);
-  glutInitDisplayMode(GLUT_DOUBLE | GLUT_DEPTH);
-  glutCreateWindow("ORVIK UNDERGROUND");
-  glClearColor(1, 1, 1, 1);
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+void openMappedWindow(int& argc, char** argv) {
+  openWindow(argc, argv);
   glutDisplayFunc([] {});  // frames are drawn by the benchmarks, not by GLUT
   for (int i = 0; i < 10; ++i) glutMainLoopEvent();  // let the window be mapped
 }
@@ -269,7 +256,7 @@ void openWindow(int& argc, char** argv) {
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   const std::string scene = loadDrawnScene();
-  openWindow(argc, argv);
+  openMappedWindow(argc, argv);
   std::fprintf(stderr, "GL renderer: %s, OpenGL %s\n",
                reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
                reinterpret_cast<const char*>(glGetString(GL_VERSION)));

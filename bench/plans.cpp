@@ -4,8 +4,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <vector>
 
+#include "files/output_file.h"
 #include "scene/reader.h"
 
 namespace {
@@ -69,13 +72,10 @@ std::string meshText(const Grid& g) {
 bool isCorridorRow(int r) { return r % kBand < kCorridorWidth; }
 
 void writeFile(const std::string& path, const std::string& text) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (f == nullptr) {
+  if (!writeWholeFile(path.c_str(), text)) {
     std::perror(path.c_str());
     std::exit(1);
   }
-  std::fwrite(text.data(), 1, text.size(), f);
-  std::fclose(f);
 }
 
 }  // namespace
@@ -126,9 +126,8 @@ BenchPlan openRoomPlan(const std::string& name, int side, bool exitInMiddle) {
 }
 
 std::string fileText(const std::string& path) {
-  std::string bytes;
-  loadFileBytes(path.c_str(), bytes);
-  return bytes;
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 bool samplePlan(BenchPlan& plan) {

@@ -18,6 +18,7 @@
 #include "plans.h"
 #include "scene/reader.h"
 #include "scene/scene.h"
+#include "walks.h"
 
 namespace {
 
@@ -28,12 +29,19 @@ void enterRunDir(const BenchPlan& plan) {
 }
 
 // The scene as loadScene leaves it, so that every step sees its real input.
-void loadFromText(const BenchPlan& plan) {
-  clearScene();
-  readMeshText(plan.mesh);
-  fillQuadVertices();
-  computeTravelTimesFromText(plan.exits);
-  fillQuadColors();
+void loadFromText(const BenchPlan& plan) { loadSceneFromText(plan.mesh, plan.exits); }
+
+// The plan's exit numbers that name a slot, in file order.
+std::vector<CellId> exitSlotsOf(const BenchPlan& plan) {
+  std::vector<CellId> exits;
+  TextCursor in = makeCursor(plan.exits);
+  CellId exit = 0;
+  std::int64_t line = 0;
+  FieldFailure failure{};
+  while (readExitRecord(in, exit, line, failure)) {
+    if (!outsideTable(exit)) exits.push_back(exit);
+  }
+  return exits;
 }
 
 void setCells(benchmark::State& state, const BenchPlan& plan) {
@@ -111,28 +119,18 @@ struct WalkCounts {
 float walkTime[kSlotCount];     // s, the counting walk's own times
 int storesInto[kSlotCount];     // stores into each slot
 
-void countedPropagate(CellId c, double t, WalkCounts& counts);
-
-void countedMove(CellId c, std::int32_t WallFlags::*side, const std::int32_t* neighbour,
-                 std::int32_t WallFlags::*facing, double next, WalkCounts& counts) {
-  if (walls[c].*side != 0) return;
-  const CellId n = neighbour[c];
-  if (walls[n].*facing != 0) return;
-  if (!(static_cast<double>(walkTime[n]) > next)) return;
-  walkTime[n] = static_cast<float>(next);
-  ++counts.stores;
-  ++storesInto[n];
-  countedPropagate(n, next, counts);
-}
-
 void countedPropagate(CellId c, double t, WalkCounts& counts) {
   ++counts.calls;
   const double next = t + kStepTime;
   if (next > kTimeCutoff) return;
-  countedMove(c, &WallFlags::right, rightId, &WallFlags::left, next, counts);
-  countedMove(c, &WallFlags::top, topId, &WallFlags::bottom, next, counts);
-  countedMove(c, &WallFlags::left, leftId, &WallFlags::right, next, counts);
-  countedMove(c, &WallFlags::bottom, bottomId, &WallFlags::top, next, counts);
+  for (const Side& side : kWalkSides) {
+    const CellId n = moveAcross(c, side);
+    if (n < 0 || !(static_cast<double>(walkTime[n]) > next)) continue;
+    walkTime[n] = static_cast<float>(next);
+    ++counts.stores;
+    ++storesInto[n];
+    countedPropagate(n, next, counts);
+  }
 }
 
 void walkCounts(benchmark::State& state, int p) {
@@ -142,11 +140,7 @@ void walkCounts(benchmark::State& state, int p) {
     counts = WalkCounts{};
     std::fill(std::begin(walkTime), std::end(walkTime), kUnreachedTime);
     std::fill(std::begin(storesInto), std::end(storesInto), 0);
-    TextCursor in = makeCursor(plans[p].exits);
-    CellId exit = 0;
-    FieldFailure failure{};
-    while (readExitRecord(in, exit, failure)) {
-      if (outsideTable(exit)) continue;
+    for (const CellId exit : exitSlotsOf(plans[p])) {
       walkTime[exit] = 0.0f;
       countedPropagate(exit, 0.0, counts);
     }
@@ -169,50 +163,18 @@ void walkCounts(benchmark::State& state, int p) {
   state.counters["mostStoresInOneCell"] = most;
 }
 
-// For comparison only: the same times from a breadth-first walk, which
-// stores into each slot once. The program keeps its depth-first walk; this
-// shows what the re-stores of that walk cost.
-bool canMove(CellId c, std::int32_t WallFlags::*side, const std::int32_t* neighbour,
-             std::int32_t WallFlags::*facing) {
-  return walls[c].*side == 0 && walls[neighbour[c]].*facing == 0;
-}
-
-CellId waiting[kSlotCount];  // breadth-first queue: each slot enters it at most once
-
-void breadthFirstTimes(const std::string& exits) {
-  std::fill(std::begin(walkTime), std::end(walkTime), kUnreachedTime);
-  int head = 0;
-  int tail = 0;
-  TextCursor in = makeCursor(exits);
-  CellId exit = 0;
-  FieldFailure failure{};
-  while (readExitRecord(in, exit, failure)) {
-    if (outsideTable(exit) || walkTime[exit] == 0.0f) continue;
-    walkTime[exit] = 0.0f;
-    waiting[tail++] = exit;
-  }
-  while (head < tail) {
-    const CellId c = waiting[head++];
-    const double next = walkTime[c] + kStepTime;
-    if (next > kTimeCutoff) continue;
-    const std::int32_t* const neighbours[] = {rightId, topId, leftId, bottomId};
-    std::int32_t WallFlags::*const sides[] = {&WallFlags::right, &WallFlags::top,
-                                             &WallFlags::left, &WallFlags::bottom};
-    std::int32_t WallFlags::*const facing[] = {&WallFlags::left, &WallFlags::bottom,
-                                              &WallFlags::right, &WallFlags::top};
-    for (int k = 0; k < 4; ++k) {
-      if (!canMove(c, sides[k], neighbours[k], facing[k])) continue;
-      const CellId n = neighbours[k][c];
-      if (!(static_cast<double>(walkTime[n]) > next)) continue;
-      walkTime[n] = static_cast<float>(next);
-      waiting[tail++] = n;
-    }
-  }
-}
+// For comparison only: the same times from the breadth-first walk that the
+// checker holds the program against, which visits each slot once. The
+// program keeps its depth-first walk; this shows what its re-stores cost.
+int movesFromExit[kSlotCount];
 
 void breadthFirst(benchmark::State& state, int p) {
   loadFromText(plans[p]);
-  for (auto _ : state) breadthFirstTimes(plans[p].exits);
+  const std::vector<CellId> exits = exitSlotsOf(plans[p]);
+  for (auto _ : state) {
+    countMovesFromExits(exits.data(), static_cast<int>(exits.size()), movesFromExit);
+    for (int i = 0; i < kSlotCount; ++i) walkTime[i] = timeForMoves(movesFromExit[i]);
+  }
   if (!std::equal(std::begin(walkTime), std::end(walkTime), std::begin(travelTime))) {
     state.SkipWithError("the breadth-first times differ from the program's");
   }

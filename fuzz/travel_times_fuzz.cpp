@@ -12,7 +12,6 @@
 
 namespace {
 
-constexpr int kMaxMoves = static_cast<int>(kTimeCutoff / kStepTime);
 constexpr int kRoomColumns = 6;
 constexpr int kRoomRows = 4;
 constexpr int kRoomCells = kRoomColumns * kRoomRows;
@@ -95,8 +94,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::vector<CellId> exits;
   TextCursor in = makeCursor(exitText);
   CellId exit = 0;
+  std::int64_t line = 0;
   FieldFailure failure{};
-  while (readExitRecord(in, exit, failure)) {
+  while (readExitRecord(in, exit, line, failure)) {
     if (!outsideTable(exit)) exits.push_back(exit);
   }
   static std::vector<int> moves;

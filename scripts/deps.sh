@@ -5,7 +5,7 @@
 # for the fuzzing and memory checks.
 ORVIK_PACKAGES=(cmake g++ make libgtest-dev libbenchmark-dev freeglut3-dev libglu1-mesa-dev
   libgl1-mesa-dri xvfb xauth xdotool imagemagick x11-utils python3 clang-14 libclang-rt-14-dev
-  valgrind)
+  valgrind nlohmann-json3-dev)
 
 orvik_install_packages() {
   local missing=() pkg

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -104,11 +106,39 @@ TEST(BmpFile, UnopenablePathSaysSoAndWritesNothing) {
   ::rmdir(dir.c_str());
 }
 
-TEST(BmpFile, FailedWriteIsReportedNotSaved) {
+// A full disk, as the file-size limit makes it: the reason is reported, and
+// the last good snapshot stays whole instead of a cut-off file in its place.
+TEST(BmpFile, FailedWriteKeepsTheOldSnapshot) {
+  const std::string path = scratchPath("full.bmp");
+  { std::ofstream(path, std::ios::binary) << "the last good snapshot"; }
   std::vector<unsigned char> px(4 * 1024 * 1024);
   unsigned char h[kBmpHeaderBytes] = {};
+  const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit saved{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+  rlimit small = saved;
+  small.rlim_cur = 1 << 20;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
   ::testing::internal::CaptureStderr();
-  EXPECT_FALSE(writeBmpFile("/dev/full", h, px.data(), static_cast<std::uint32_t>(px.size())));
-  EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-            "/dev/full: write failed: No space left on device\n");
+  const bool written = writeBmpFile(path.c_str(), h, px.data(), static_cast<std::uint32_t>(px.size()));
+  const std::string message = ::testing::internal::GetCapturedStderr();
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, previous);
+  EXPECT_FALSE(written);
+  EXPECT_EQ(message, path + ": write failed: File too large\n");
+  const std::vector<unsigned char> file = fileBytes(path);
+  EXPECT_EQ(std::string(file.begin(), file.end()), "the last good snapshot");
+  std::remove(path.c_str());
+}
+
+// A FIFO named snapshot.bmp would hold the program until a reader came: it
+// is refused at once like any name that cannot be replaced.
+TEST(BmpFile, FifoIsRefusedWithoutWaiting) {
+  const std::string path = scratchPath("fifo.bmp");
+  ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+  unsigned char h[kBmpHeaderBytes] = {};
+  ::testing::internal::CaptureStderr();
+  EXPECT_FALSE(writeBmpFile(path.c_str(), h, nullptr, 0));
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "fstream::open() failed.\n");
+  std::remove(path.c_str());
 }

@@ -1,34 +1,39 @@
-#include <algorithm>
+#include <nlohmann/json.hpp>
+#include <unistd.h>
 
-#include "check_report.h"
+#include <algorithm>
+#include <cstdio>
+
+#include "check.h"
 #include "scene_fixture.h"
 
 namespace {
 
 using PlanCheck = SceneTest;
 
-InputText file(const char* path, std::string text) {
-  return InputText{path, true, "", std::move(text)};
+CheckReport check(const std::string& mesh, const std::string& exits, std::size_t pieces = 0) {
+  return checkPlanTexts("in/Mesh.csv", mesh, "in/ExitGrid.dat", exits, pieces);
 }
 
-CheckReport check(const std::string& mesh, const std::string& exits) {
-  return checkPlan(file("in/Mesh.csv", mesh), file("in/ExitGrid.dat", exits));
-}
-
-int count(const CheckReport& r, FindingKind kind) {
+std::int64_t count(const CheckReport& r, FindingKind kind) {
   return r.findingCounts[static_cast<int>(kind)];
 }
 
 // The first finding of `kind`, or a blank one (and a test failure).
 const Finding& first(const CheckReport& r, FindingKind kind) {
-  static const Finding kNone{kind, InputFile::Mesh, 0, 0, ""};
-  const auto it = std::find_if(r.findings.begin(), r.findings.end(),
-                               [kind](const Finding& f) { return f.kind == kind; });
-  EXPECT_NE(it, r.findings.end()) << "no finding of kind " << static_cast<int>(kind);
-  return it == r.findings.end() ? kNone : *it;
+  static const Finding kNone{kind, InputFile::Mesh, 0, 0, {}};
+  const std::vector<Finding>& kept = r.findings[static_cast<int>(kind)];
+  EXPECT_FALSE(kept.empty()) << "no finding of kind " << static_cast<int>(kind);
+  return kept.empty() ? kNone : kept.front();
 }
 
-int totalFindings(const CheckReport& r) { return static_cast<int>(r.findings.size()); }
+std::string text(const Finding& f) { return messageText(f.message); }
+
+std::int64_t totalFindings(const CheckReport& r) {
+  std::int64_t total = 0;
+  for (std::int64_t n : r.findingCounts) total += n;
+  return total;
+}
 
 // Three columns by two rows, numbered row by row from the bottom: 1 2 3 at
 // row 1, 4 5 6 at row 2; every pair named both ways, the rim closed.
@@ -73,8 +78,8 @@ TEST_F(PlanCheck, CommaAfterANumberIsReportedWhereTheReaderStops) {
   EXPECT_EQ(r.mesh.stop.text, ",");
   const Finding& f = first(r, FindingKind::MeshStopped);
   EXPECT_EQ(f.line, 5);
-  EXPECT_NE(f.message.find("comma is no separator"), std::string::npos) << f.message;
-  EXPECT_NE(f.message.find("\"12\""), std::string::npos) << f.message;
+  EXPECT_NE(text(f).find("comma is no separator"), std::string::npos) << text(f);
+  EXPECT_NE(text(f).find("\"12\""), std::string::npos) << text(f);
   EXPECT_NE(formatTextReport(r).find("Mesh.csv:5: record 2, field 3"), std::string::npos);
 }
 
@@ -105,7 +110,7 @@ TEST_F(PlanCheck, FileEndingInsideARecordIsNotClean) {
   const CheckReport r = check(mesh, "1");
   EXPECT_TRUE(r.mesh.stop.early);
   EXPECT_EQ(r.mesh.stop.field, 13);
-  EXPECT_NE(first(r, FindingKind::MeshStopped).message.find("after 12 of its 13 fields"),
+  EXPECT_NE(text(first(r, FindingKind::MeshStopped)).find("after 12 of its 13 fields"),
             std::string::npos);
 }
 
@@ -140,10 +145,10 @@ TEST_F(PlanCheck, RepeatedCellAndSharedSquare) {
       check(room() + meshRecord(2, 3, -1, 1, 5, 2, 1) + meshRecord(7, -1, -1, -1, -1, 3, 2), "1");
   EXPECT_EQ(count(r, FindingKind::RepeatedCell), 1);
   EXPECT_EQ(first(r, FindingKind::RepeatedCell).line, 10);
-  EXPECT_NE(first(r, FindingKind::RepeatedCell).message.find("first on line 5"), std::string::npos);
+  EXPECT_NE(text(first(r, FindingKind::RepeatedCell)).find("first on line 5"), std::string::npos);
   EXPECT_EQ(count(r, FindingKind::SharedPosition), 1);
-  EXPECT_NE(first(r, FindingKind::SharedPosition)
-                .message.find("cell 7 is at column 3, row 2, like cell 6"),
+  EXPECT_NE(text(first(r, FindingKind::SharedPosition))
+                .find("cell 7 is at column 3, row 2, like cell 6"),
             std::string::npos);
 }
 
@@ -157,8 +162,8 @@ TEST_F(PlanCheck, NeighbourThatDoesNotNameTheCellBack) {
   const CheckReport r = check(mesh, "1");
   EXPECT_TRUE(r.agreesWithProgram);
   std::vector<std::string> messages;
-  for (const Finding& f : r.findings) {
-    if (f.kind == FindingKind::NeighbourNotNamedBack) messages.push_back(f.message);
+  for (const Finding& f : r.findings[static_cast<int>(FindingKind::NeighbourNotNamedBack)]) {
+    messages.push_back(text(f));
   }
   ASSERT_EQ(messages.size(), 3u) << formatTextReport(r);
   EXPECT_NE(messages[0].find(
@@ -177,11 +182,13 @@ TEST_F(PlanCheck, NeighbourThatDoesNotNameTheCellBack) {
 }
 
 TEST_F(PlanCheck, OneSidedWallFieldIsNoFinding) {
-  // A left wall field on 2 closes the pair 1|2 both ways by the move rule.
+  // A left wall field on 2 closes the pair 1|2 both ways by the move rule:
+  // nothing to say about the plan, but exit 1 is shut in by it.
   std::string mesh =
       kHeader + meshRecord(1, 2, -1, -1, -1, 1, 1) + meshRecord(2, -1, -1, 1, -1, 2, 1, 1);
   const CheckReport r = check(mesh, "1");
-  EXPECT_EQ(totalFindings(r), 0) << formatTextReport(r);
+  EXPECT_EQ(totalFindings(r), 1) << formatTextReport(r);
+  EXPECT_EQ(count(r, FindingKind::ExitClosedIn), 1);
   EXPECT_EQ(r.times.unreached, 1);
   EXPECT_EQ(r.times.noPath, 1);
 }
@@ -190,12 +197,13 @@ TEST_F(PlanCheck, OpenSideIntoASlotWithoutRecordOrOffTheGrid) {
   std::string mesh = kHeader + meshRecord(1, 9, -1, -1, 0, 1, 1) +
                      meshRecord(2, -1, -1, -1, 3, 5, 1) + meshRecord(3, -1, 2, -1, -1, 5, 4);
   const CheckReport r = check(mesh, "2");
-  EXPECT_EQ(count(r, FindingKind::NeighbourWithoutRecord), 2);
-  EXPECT_NE(r.findings[0].message.find("right side is open to cell 9"), std::string::npos);
-  EXPECT_NE(r.findings[1].message.find("names cell 0"), std::string::npos);
+  ASSERT_EQ(count(r, FindingKind::NeighbourWithoutRecord), 2);
+  const auto& without = r.findings[static_cast<int>(FindingKind::NeighbourWithoutRecord)];
+  EXPECT_NE(text(without[0]).find("right side is open to cell 9"), std::string::npos);
+  EXPECT_NE(text(without[1]).find("names cell 0"), std::string::npos);
   ASSERT_EQ(count(r, FindingKind::NeighbourNotBeside), 1);
-  EXPECT_NE(first(r, FindingKind::NeighbourNotBeside)
-                .message.find("(column 5, row 1) and its top neighbour 3 (column 5, row 4)"),
+  EXPECT_NE(text(first(r, FindingKind::NeighbourNotBeside))
+                .find("(column 5, row 1) and its top neighbour 3 (column 5, row 4)"),
             std::string::npos);
 }
 
@@ -245,10 +253,15 @@ TEST_F(PlanCheck, TimesCsvHasEveryStoredCellAndEmptySecondsWhenUnreached) {
 }
 
 TEST_F(PlanCheck, MissingFileGivesStatusTwo) {
-  const InputText missing = loadInput("/nonexistent/dir/Mesh.csv");
-  EXPECT_FALSE(missing.opened);
-  EXPECT_FALSE(missing.error.empty());
-  const CheckReport r = checkPlan(missing, file("ExitGrid.dat", "1"));
+  const std::string exits = ::testing::TempDir() + "orvik_check_" + std::to_string(getpid()) + ".dat";
+  std::FILE* f = std::fopen(exits.c_str(), "wb");
+  ASSERT_NE(f, nullptr);
+  std::fputs("1\n", f);
+  std::fclose(f);
+  const CheckReport r = checkPlanFiles("/nonexistent/dir/Mesh.csv", exits);
+  std::remove(exits.c_str());
+  EXPECT_FALSE(r.meshOpened);
+  EXPECT_FALSE(r.meshError.empty());
   EXPECT_EQ(checkExitStatus(r), 2);
   EXPECT_EQ(count(r, FindingKind::NoCells), 0);  // the missing file says it all
   EXPECT_NE(formatTextReport(r).find("Mesh.csv: cannot read /nonexistent/dir/Mesh.csv"),
@@ -264,24 +277,66 @@ TEST_F(PlanCheck, LongListsAreCut) {
   EXPECT_NE(text.find("... and 5 more like this"), std::string::npos);
 }
 
-TEST(CheckJson, StringsAreEscapedAndAlwaysValidUtf8) {
-  EXPECT_EQ(jsonQuoted("a\"b\\c"), "\"a\\\"b\\\\c\"");
-  EXPECT_EQ(jsonQuoted(std::string("\x01\n", 2)), "\"\\u0001\\u000a\"");
-  EXPECT_EQ(jsonQuoted("\xc3\xa9"), "\"\xc3\xa9\"");  // é stays
-  EXPECT_EQ(jsonQuoted("\xff"
-                       "a\xc3"),
-            "\"\\ufffda\\ufffd\"");
-  EXPECT_EQ(jsonQuoted("\xed\xa0\x80"), "\"\\ufffd\\ufffd\\ufffd\"");  // a surrogate is not UTF-8
+// The JSON report carries the file's own bytes: quotes and backslashes are
+// no longer escaped twice, and no \xNN spelling of the text report leaks in.
+TEST_F(PlanCheck, JsonCarriesRawFileTextAsValidUtf8) {
+  const std::string nasty = std::string("a\"b\\c\x01") + "\xff\xc3\xa9";
+  const CheckReport r = check(room() + "7 " + nasty + " -1\n", "1");
+  const nlohmann::json json = nlohmann::json::parse(formatJsonReport(r));
+  const std::string expected = std::string("a\"b\\c\x01") + "\xef\xbf\xbd\xc3\xa9";  // U+FFFD
+  EXPECT_EQ(json["mesh"]["stop"]["text"], expected);
+  EXPECT_EQ(json["mesh"]["stop"]["line"], 10);
+  EXPECT_EQ(json["mesh"]["stop"]["field"], 2);
+  EXPECT_EQ(json["mesh"]["stop"]["reason"], "not a whole number");
+  const std::string message = json["findings"][0]["message"];
+  EXPECT_NE(message.find("\"" + expected + "\""), std::string::npos) << message;
+  EXPECT_EQ(message.find("\\x"), std::string::npos) << message;
+  // The text report escapes the same text for a terminal instead.
+  EXPECT_NE(formatTextReport(r).find("\"a\\\"b\\\\c\\x01\\xFF\xc3\xa9\""), std::string::npos)
+      << formatTextReport(r);
 }
 
 TEST_F(PlanCheck, JsonCarriesTheFindingsAndTheStatus) {
-  const std::string json = formatJsonReport(check(room() + "7 x\n", "1"));
-  EXPECT_EQ(json.rfind("{\"status\":1,", 0), 0u) << json;
-  EXPECT_NE(
-      json.find(
-          "\"stop\":{\"line\":10,\"field\":2,\"reason\":\"not a whole number\",\"text\":\"x\"}"),
-      std::string::npos)
-      << json;
-  EXPECT_NE(json.find("\"kind\":\"meshStopped\",\"file\":\"Mesh.csv\",\"line\":10,\"field\":2"),
-            std::string::npos);
+  const std::string report = formatJsonReport(check(room() + "7 x\n", "1"));
+  EXPECT_EQ(report.rfind("{\"status\":1,", 0), 0u) << report;
+  const nlohmann::json json = nlohmann::json::parse(report);
+  EXPECT_EQ(json["mesh"]["stop"]["text"], "x");
+  const nlohmann::json& f = json["findings"][0];
+  EXPECT_EQ(f["kind"], "meshStopped");
+  EXPECT_EQ(f["file"], "Mesh.csv");
+  EXPECT_EQ(f["line"], 10);
+  EXPECT_EQ(f["field"], 2);
+  EXPECT_EQ(json["findingCounts"]["meshStopped"], 1);
+}
+
+// An exit whose own sides are open can still be shut in: the move rule
+// needs the neighbour's facing side open too.
+TEST_F(PlanCheck, ExitShutInByItsNeighboursWallReachesNobody) {
+  const CheckReport r =
+      check(kHeader + meshRecord(1, 2, -1, -1, -1, 1, 1) + meshRecord(2, -1, -1, 1, -1, 2, 1, 1),
+            "1");
+  EXPECT_EQ(count(r, FindingKind::ExitClosedIn), 1) << formatTextReport(r);
+  EXPECT_EQ(checkExitStatus(r), 1);
+  EXPECT_EQ(r.times.noPath, 1);
+}
+
+TEST_F(PlanCheck, TheSeparatorFoundIsTheOneNamed) {
+  for (const auto& [glued, words] : {std::pair{"12;", "a semicolon is no separator"},
+                                     std::pair{"12,", "a comma is no separator"},
+                                     std::pair{"12.5", "a whole number has no decimal point"},
+                                     std::pair{"12x", "fields must be separated by white space"}}) {
+    const CheckReport r = check(
+        kHeader + meshRecord(1, -1, -1, -1, -1, 1, 1) + "2 " + glued + " -1 -1 -1 2 1 f 0 0 a b c\n",
+        "1");
+    const std::string message = text(first(r, FindingKind::MeshStopped));
+    EXPECT_NE(message.find(words), std::string::npos) << message;
+    EXPECT_EQ(message.find(std::string(glued) == "12," ? "semicolon" : "comma"), std::string::npos)
+        << message;
+  }
+}
+
+TEST_F(PlanCheck, LastMinuteBinEndsAtTheLongestTimeKept) {
+  const std::string report = formatTextReport(check(corridor(120), "1"));
+  EXPECT_NE(report.find("6-7: 15, 7 min to 448 s: 8\n"), std::string::npos) << report;
+  EXPECT_EQ(report.find("7-7.5"), std::string::npos);
 }

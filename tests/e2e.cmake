@@ -1,8 +1,6 @@
 # End-to-end tests: the real program in a private Xvfb of each test, keys
 # sent to its window, snapshot.bmp read back. Each test works in its own
 # folder under the build tree, so they run side by side with ctest -j.
-find_package(Python3 3.7 REQUIRED COMPONENTS Interpreter)
-
 set(ORVIK_E2E_DIR ${CMAKE_CURRENT_SOURCE_DIR}/e2e)
 set(ORVIK_E2E_SCRATCH ${CMAKE_CURRENT_BINARY_DIR}/e2e)
 

@@ -37,6 +37,20 @@ TEST(Keys, ZoomStepsAndFloor) {
   EXPECT_EQ(v.zoom, 0.01);  // exactly zero is no better
 }
 
+// Out and in again by the same number of steps drifts by the steps'
+// rounding; the crumb it leaves must not become a zoom of 1e-16, which
+// turns the map grey.
+TEST(Keys, ZoomDriftNeverLeavesACrumb) {
+  ViewState v = press("0");
+  for (int i = 0; i < 701; ++i) applyKey('W', v);
+  for (int i = 0; i < 800; ++i) applyKey('w', v);
+  EXPECT_GT(v.zoom, 0.005);
+  applyKey('w', v);
+  EXPECT_EQ(v.zoom, 0.01);
+  for (int i = 0; i < 3; ++i) applyKey('w', v);
+  EXPECT_EQ(v.zoom, 0.01);
+}
+
 TEST(Keys, ResetRestoresTheStartViewExactly) {
   for (const char* reset : {"0", "R"}) {
     const ViewState v = press(reset, press("WWW66i"));

@@ -172,19 +172,50 @@ TEST(FieldReader, ReportsWhereAndWhyARecordFailed) {
   EXPECT_EQ(failure.result, FieldResult::NotANumber);
   EXPECT_EQ(failure.field, 3);
   EXPECT_EQ(failure.line, 5);
-  EXPECT_EQ(failure.text, ",");
+  EXPECT_EQ(failure.text.view(), ",");
+  EXPECT_EQ(failure.gluedTo.view(), "12");
 
   TextCursor exits = makeCursor("4\n\n 99999999999 7");
   CellId exit = 0;
-  ASSERT_TRUE(readExitRecord(exits, exit, failure));
-  EXPECT_FALSE(readExitRecord(exits, exit, failure));
+  std::int64_t line = 0;
+  ASSERT_TRUE(readExitRecord(exits, exit, line, failure));
+  EXPECT_EQ(line, 1);
+  EXPECT_FALSE(readExitRecord(exits, exit, line, failure));
   EXPECT_EQ(failure.result, FieldResult::OutOfRange);
   EXPECT_EQ(failure.line, 3);
-  EXPECT_EQ(failure.text, "99999999999");
+  EXPECT_EQ(failure.text.view(), "99999999999");
+  EXPECT_EQ(failure.gluedTo.length, 0);
 }
 
-TEST(FieldReader, MissingFileReadsAsEmpty) {
-  std::string bytes = "left over";
-  EXPECT_FALSE(loadFileBytes("/nonexistent/Mesh.csv", bytes));
-  EXPECT_TRUE(bytes.empty());
+// A field's text survives a change of piece in the middle of it, and a text
+// too long to keep is cut and says so.
+TEST(FieldReader, FailingTextAcrossPiecesAndCut) {
+  const std::string longWord(3 * kKeptTextBytes, 'x');
+  for (std::size_t piece : {1, 2, 7}) {
+    TextCursor in = makeCursor("5 12;3 7", piece);
+    CellId exit = 0;
+    std::int64_t line = 0;
+    FieldFailure failure{};
+    while (readExitRecord(in, exit, line, failure)) {
+    }
+    EXPECT_EQ(failure.text.view(), ";3") << piece;
+    EXPECT_EQ(failure.gluedTo.view(), "12") << piece;
+    EXPECT_EQ(failure.offset, 4) << piece;
+
+    const std::string text = "1 " + longWord + " 3";
+    TextCursor words = makeCursor(text, piece);
+    ASSERT_EQ(readExitRecord(words, exit, line, failure), true);
+    EXPECT_FALSE(readExitRecord(words, exit, line, failure));
+    EXPECT_EQ(failure.text.length, kKeptTextBytes) << piece;
+    EXPECT_TRUE(failure.text.cut) << piece;
+  }
+}
+
+TEST_F(MeshReader, MissingFileReadsAsEmpty) {
+  readMeshText(kHeader + meshRecord(1, -1, -1, -1, -1, 1, 1));
+  TextCursor in{};
+  EXPECT_FALSE(openFileCursor("/nonexistent/Mesh.csv", in));
+  clearScene();
+  readMesh(in, nullptr);
+  EXPECT_EQ(namedCount(), 0);
 }

@@ -1,4 +1,8 @@
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
+#include <fstream>
 #include <string>
 
 #include "plan2mesh.h"
@@ -51,8 +55,8 @@ struct Expected {
 };
 
 std::string readFile(const std::string& path) {
-  std::string bytes;
-  EXPECT_TRUE(loadFileBytes(path.c_str(), bytes)) << path;
+  const std::string bytes = readWholeFile(path);
+  EXPECT_FALSE(bytes.empty()) << path;
   return bytes;
 }
 
@@ -148,7 +152,8 @@ TEST_F(PlanConversion, FillsTheTableToItsLastSlotAndNoFurther) {
   EXPECT_EQ(walls[kMaxCellId].right, 1);
 
   const PlanError error = refusal(full + "\n..");
-  EXPECT_EQ(error.message, "33416 cells; a mesh holds at most 33414");
+  EXPECT_EQ(error.message, std::to_string(kMaxCellId + 2) + " cells; a mesh holds at most " +
+                               std::to_string(kMaxCellId));
 }
 
 TEST_F(PlanTravelTimes, WallsForceTheWayRound) {
@@ -188,6 +193,51 @@ TEST(PlanCommand, WritesBothFilesOrRefuses) {
   EXPECT_NE(messages.find("cannot write " + dir + "no-such-dir/m.csv"), std::string::npos);
   EXPECT_NE(runCommand({plan, mesh}, messages), 0);
   EXPECT_NE(messages.find("usage"), std::string::npos);
+}
+
+// When the exit file cannot be written, the mesh beside it must not change
+// either: a new mesh with the old exits would number other cells as exits.
+TEST(PlanCommand, WritesBothFilesOrNeither) {
+  const std::string dir = testing::TempDir() + "plan2mesh_pair_" + std::to_string(getpid()) + "/";
+  ASSERT_EQ(::mkdir(dir.c_str(), 0700), 0);
+  const std::string plan = dir + "p.plan";
+  const std::string mesh = dir + "Mesh.csv";
+  const std::string exits = dir + "ExitGrid.dat";
+  { std::ofstream(plan) << kSmallPlan; }
+  { std::ofstream(mesh) << "old mesh"; }
+  ASSERT_EQ(::mkdir(exits.c_str(), 0700), 0);  // a folder where the exit file should go
+  std::string messages;
+  EXPECT_EQ(runCommand({plan, mesh, exits}, messages), 1);
+  EXPECT_NE(messages.find("cannot write " + exits), std::string::npos) << messages;
+  EXPECT_EQ(readWholeFile(mesh), "old mesh");
+  ::rmdir(exits.c_str());
+  std::remove(mesh.c_str());
+  std::remove(plan.c_str());
+  EXPECT_EQ(::rmdir(dir.c_str()), 0) << "temporary files left behind";
+}
+
+// Two of the three paths naming one file would overwrite the plan with the
+// mesh, or leave only the exits; refused before anything is written.
+TEST(PlanCommand, RefusesOneFileInTwoRoles) {
+  const std::string dir = testing::TempDir() + "plan2mesh_same_" + std::to_string(getpid()) + "/";
+  ASSERT_EQ(::mkdir(dir.c_str(), 0700), 0);
+  const std::string plan = dir + "p.plan";
+  { std::ofstream(plan) << kSmallPlan; }
+  std::string messages;
+  EXPECT_EQ(runCommand({plan, plan, dir + "x.dat"}, messages), 1);
+  EXPECT_NE(messages.find("the plan and the mesh file are the same file"), std::string::npos)
+      << messages;
+  EXPECT_EQ(runCommand({plan, dir + "o", dir + "./o"}, messages), 1);
+  EXPECT_NE(messages.find("the mesh file and the exit file are the same file"), std::string::npos)
+      << messages;
+  EXPECT_EQ(::symlink(plan.c_str(), (dir + "link").c_str()), 0);
+  EXPECT_EQ(runCommand({dir + "link", dir + "m.csv", plan}, messages), 1);
+  EXPECT_EQ(readWholeFile(plan), kSmallPlan);
+  EXPECT_FALSE(std::ifstream(dir + "x.dat").good());
+  EXPECT_FALSE(std::ifstream(dir + "o").good());
+  std::remove((dir + "link").c_str());
+  std::remove(plan.c_str());
+  EXPECT_EQ(::rmdir(dir.c_str()), 0);
 }
 
 // The shipped station must keep showing the whole colour scale: cells near

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "scene/scene.h"
@@ -60,4 +62,10 @@ inline void copyTable(TableCopy& to) {
 
 inline bool sameTable(const TableCopy& a, const TableCopy& b) {
   return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// The whole file at `path`; empty when it cannot be read.
+inline std::string readWholeFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }

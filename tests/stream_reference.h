@@ -67,17 +67,20 @@ inline Reading streamMesh(const std::string& bytes) {
   }
 }
 
-inline std::size_t offsetOf(const TextCursor& in, const std::string& bytes) {
-  return static_cast<std::size_t>(in.pos - bytes.data());
+inline std::size_t offsetOf(const TextCursor& in) {
+  return static_cast<std::size_t>(cursorOffset(in));
 }
 
-inline Reading fieldReaderMesh(const std::string& bytes) {
-  TextCursor in = makeCursor(bytes);
+// With pieceBytes > 0 the field reader gets the text in pieces of that size,
+// as it gets a file, so that fields, numbers, header lines and CR LF pairs
+// straddle the edges of the pieces.
+inline Reading fieldReaderMesh(const std::string& bytes, std::size_t pieceBytes = 0) {
+  TextCursor in = makeCursor(bytes, pieceBytes);
   Reading r;
   if (!skipMeshHeader(in)) {
     r.stopField = 1;
     r.stopReason = FieldResult::EndOfText;
-    r.stopOffset = offsetOf(in, bytes);
+    r.stopOffset = offsetOf(in);
     return r;
   }
   MeshRecord m{};
@@ -87,11 +90,11 @@ inline Reading fieldReaderMesh(const std::string& bytes) {
                            m.bottomWall}) {
       r.values.push_back(v);
     }
-    r.offsets.push_back(offsetOf(in, bytes));
+    r.offsets.push_back(offsetOf(in));
   }
   r.stopField = failure.field;
   r.stopReason = failure.result;
-  r.stopOffset = offsetOf(in, bytes);
+  r.stopOffset = static_cast<std::size_t>(failure.offset);
   return r;
 }
 
@@ -112,18 +115,19 @@ inline Reading streamExits(const std::string& bytes) {
   }
 }
 
-inline Reading fieldReaderExits(const std::string& bytes) {
-  TextCursor in = makeCursor(bytes);
+inline Reading fieldReaderExits(const std::string& bytes, std::size_t pieceBytes = 0) {
+  TextCursor in = makeCursor(bytes, pieceBytes);
   Reading r;
   CellId exit = 0;
+  std::int64_t line = 0;
   FieldFailure failure{};
-  while (readExitRecord(in, exit, failure)) {
+  while (readExitRecord(in, exit, line, failure)) {
     r.values.push_back(exit);
-    r.offsets.push_back(offsetOf(in, bytes));
+    r.offsets.push_back(offsetOf(in));
   }
   r.stopField = failure.field;
   r.stopReason = failure.result;
-  r.stopOffset = offsetOf(in, bytes);
+  r.stopOffset = static_cast<std::size_t>(failure.offset);
   return r;
 }
 

@@ -46,10 +46,7 @@ class OneFrame : public SceneTest {
  protected:
   void SetUp() override {
     SceneTest::SetUp();
-    readMeshText(smallPlan());
-    fillQuadVertices();
-    computeTravelTimesFromText("1");
-    fillQuadColors();
+    loadSceneFromText(smallPlan(), "1");
     viewState = kStartView;
     onDisplay();
     glFinish();
@@ -170,9 +167,6 @@ TEST_F(OneFrame, LegendBarAndLabels) {
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
-  glutInit(&argc, argv);
-  glutInitWindowSize(kWindowWidth, kWindowHeight);
-  glutInitDisplayMode(GLUT_DOUBLE | GLUT_DEPTH);
-  glutCreateWindow("ORVIK UNDERGROUND");
+  openWindow(argc, argv);
   return RUN_ALL_TESTS();
 }

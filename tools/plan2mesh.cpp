@@ -3,10 +3,17 @@
 
 #include "plan2mesh.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 
-#include "scene/reader.h"
+#include "files/output_file.h"
 
 namespace {
 
@@ -34,26 +41,13 @@ constexpr char kMeshHeader[] =
 
 constexpr char kUsage[] = "usage: plan2mesh PLAN MESH_OUT EXIT_OUT\n";
 
-// The plan's grid rows, top first, as views into the plan text.
+// A grid row that holds a cell; rows of rock alone are only counted.
 struct GridLine {
-  std::string_view chars;
-  std::int32_t planLine;  // 1-based
+  std::int64_t y;           // 0-based grid row from the top line of the plan
+  std::int64_t planLine;    // 1-based line in the plan file
+  std::string chars;        // up to its last cell
+  std::vector<CellId> ids;  // cell number of each character, kNoCell for rock
 };
-
-std::vector<GridLine> splitGridLines(std::string_view text) {
-  std::vector<GridLine> lines;
-  std::int32_t planLine = 0;
-  while (!text.empty()) {
-    ++planLine;
-    const std::size_t end = text.find('\n');
-    std::string_view line = text.substr(0, end);
-    text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);  // CRLF files
-    if (!line.empty() && line.front() == kPlanComment) continue;
-    lines.push_back(GridLine{line, planLine});
-  }
-  return lines;
-}
 
 std::string describeChar(char c) {
   const auto byte = static_cast<unsigned char>(c);
@@ -66,50 +60,53 @@ std::string describeChar(char c) {
   return text;
 }
 
-// Numbers the cells in reading order; kNoCell for rock. False at the first
-// unknown character.
-bool numberCells(const std::vector<GridLine>& lines, std::vector<std::vector<CellId>>& ids,
-                 std::int64_t& cellCount, PlanError& error) {
-  ids.assign(lines.size(), {});
-  cellCount = 0;
-  for (std::size_t y = 0; y < lines.size(); ++y) {
-    const std::string_view chars = lines[y].chars;
-    ids[y].assign(chars.size(), kNoCell);
-    for (std::size_t x = 0; x < chars.size(); ++x) {
-      const PlanSymbol* symbol = findPlanSymbol(chars[x]);
-      if (symbol == nullptr) {
-        error = PlanError{lines[y].planLine, static_cast<std::int32_t>(x + 1),
-                          "unknown character " + describeChar(chars[x])};
-        return false;
-      }
-      if (symbol->kind == nullptr) continue;
-      ++cellCount;
-      // Past the table's last slot the numbers are only counted, for the message.
-      if (cellCount <= kMaxCellId) ids[y][x] = static_cast<CellId>(cellCount);
+// Numbers the cells of one grid line in reading order; false at the first
+// unknown character. Past the table's last slot the cells are only counted.
+bool numberLine(GridLine& line, std::int64_t& cellCount, PlanError& error) {
+  std::size_t last = 0;  // characters up to the last cell
+  line.ids.assign(line.chars.size(), kNoCell);
+  for (std::size_t x = 0; x < line.chars.size(); ++x) {
+    const PlanSymbol* symbol = findPlanSymbol(line.chars[x]);
+    if (symbol == nullptr) {
+      error = PlanError{line.planLine, static_cast<std::int64_t>(x + 1),
+                        "unknown character " + describeChar(line.chars[x])};
+      return false;
     }
+    if (symbol->kind == nullptr) continue;
+    ++cellCount;
+    if (cellCount <= kMaxCellId) line.ids[x] = static_cast<CellId>(cellCount);
+    last = x + 1;
   }
+  line.chars.resize(last);
+  line.ids.resize(last);
   return true;
 }
 
-CellId idAt(const std::vector<std::vector<CellId>>& ids, std::int64_t y, std::int64_t x) {
-  if (y < 0 || y >= static_cast<std::int64_t>(ids.size())) return kNoCell;
-  if (x < 0 || x >= static_cast<std::int64_t>(ids[y].size())) return kNoCell;
-  return ids[y][x];
+CellId idAt(const GridLine* line, std::int64_t x) {
+  if (line == nullptr || x < 0 || x >= static_cast<std::int64_t>(line->ids.size())) return kNoCell;
+  return line->ids[static_cast<std::size_t>(x)];
 }
 
-void collectCells(const std::vector<GridLine>& lines, const std::vector<std::vector<CellId>>& ids,
-                  Plan& plan) {
-  const auto rowCount = static_cast<std::int64_t>(lines.size());
-  for (std::int64_t y = 0; y < rowCount; ++y) {
-    for (std::int64_t x = 0; x < static_cast<std::int64_t>(ids[y].size()); ++x) {
-      if (ids[y][x] == kNoCell) continue;
-      const char c = lines[y].chars[x];
-      // Plan line y + 1 lies below line y, since the top line is the highest row.
-      plan.cells.push_back(PlanCell{idAt(ids, y, x + 1), idAt(ids, y + 1, x), idAt(ids, y, x - 1),
-                                    idAt(ids, y - 1, x), static_cast<std::int32_t>(x + 1),
-                                    static_cast<std::int32_t>(rowCount - y), lines[y].planLine,
+// Stored line i's neighbour above or below, when it is the very next grid row.
+const GridLine* lineAt(const std::vector<GridLine>& lines, std::size_t i, std::int64_t y) {
+  return i < lines.size() && lines[i].y == y ? &lines[i] : nullptr;
+}
+
+void collectCells(const std::vector<GridLine>& lines, std::int64_t rowCount, Plan& plan) {
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const GridLine& line = lines[i];
+    const GridLine* above = i > 0 ? lineAt(lines, i - 1, line.y - 1) : nullptr;
+    const GridLine* below = lineAt(lines, i + 1, line.y + 1);
+    for (std::size_t x = 0; x < line.ids.size(); ++x) {
+      if (line.ids[x] == kNoCell) continue;
+      const auto at = static_cast<std::int64_t>(x);
+      const char c = line.chars[x];
+      // The next plan line lies below, since the top line is the highest row.
+      plan.cells.push_back(PlanCell{idAt(&line, at + 1), idAt(below, at), idAt(&line, at - 1),
+                                    idAt(above, at), static_cast<std::int32_t>(x + 1),
+                                    static_cast<std::int32_t>(rowCount - line.y), line.planLine,
                                     c});
-      if (findPlanSymbol(c)->exit) plan.exits.push_back(ids[y][x]);
+      if (findPlanSymbol(c)->exit) plan.exits.push_back(line.ids[x]);
     }
   }
 }
@@ -124,14 +121,6 @@ std::string meshRecordLine(CellId cell, const PlanCell& c) {
          std::to_string(c.column) + ' ' + c.symbol + '\n';
 }
 
-// The whole file in one write, so that a full disk shows as a short write.
-bool writeFileBytes(const char* path, const std::string& bytes) {
-  std::FILE* file = std::fopen(path, "wb");
-  if (file == nullptr) return false;
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  return std::fclose(file) == 0 && written;
-}
-
 }  // namespace
 
 const PlanSymbol* findPlanSymbol(char c) {
@@ -141,24 +130,44 @@ const PlanSymbol* findPlanSymbol(char c) {
   return nullptr;
 }
 
-bool parsePlan(std::string_view text, Plan& plan, PlanError& error) {
+bool parsePlanFrom(TextCursor& in, Plan& plan, PlanError& error) {
   plan = Plan{};
-  const std::vector<GridLine> lines = splitGridLines(text);
-  std::vector<std::vector<CellId>> ids;
+  std::vector<GridLine> lines;
   std::int64_t cellCount = 0;
-  if (!numberCells(lines, ids, cellCount, error)) return false;
+  std::int64_t y = 0;
+  GridLine line;
+  bool longer = false;
+  for (std::int64_t planLine = 1; readLine(in, line.chars, kMaxPlanColumns, longer); ++planLine) {
+    if (!line.chars.empty() && line.chars.back() == '\r') line.chars.pop_back();  // CRLF files
+    if (!line.chars.empty() && line.chars.front() == kPlanComment) continue;
+    if (longer) {
+      error = PlanError{planLine, 0,
+                        "line longer than " + std::to_string(kMaxPlanColumns) + " characters"};
+      return false;
+    }
+    line.y = y++;
+    line.planLine = planLine;
+    if (!numberLine(line, cellCount, error)) return false;
+    if (!line.ids.empty() && cellCount <= kMaxCellId) lines.push_back(std::move(line));
+    line = GridLine{};
+  }
   if (cellCount > kMaxCellId) {
     error = PlanError{0, 0,
                       std::to_string(cellCount) + " cells; a mesh holds at most " +
                           std::to_string(kMaxCellId)};
     return false;
   }
-  collectCells(lines, ids, plan);
+  collectCells(lines, y, plan);
   if (plan.exits.empty()) {
     error = PlanError{0, 0, "no exit cell ('E'); every cell would stay unreached"};
     return false;
   }
   return true;
+}
+
+bool parsePlan(std::string_view text, Plan& plan, PlanError& error) {
+  TextCursor in = makeCursor(text);
+  return parsePlanFrom(in, plan, error);
 }
 
 std::string formatMesh(const Plan& plan) {
@@ -182,30 +191,102 @@ std::string describePlanError(std::string_view path, const PlanError& error) {
   return text + ": " + error.message;
 }
 
+namespace {
+
+// The folder part of `path` made absolute, so that "o" and "./o" compare equal.
+std::string canonicalPath(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "." : path.substr(0, std::max<std::size_t>(slash, 1));
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  char resolved[PATH_MAX];
+  if (::realpath(folder.c_str(), resolved) == nullptr) return path;
+  return std::string(resolved) + '/' + name;
+}
+
+// Two paths that name one file: the same device and inode where both exist,
+// the same place otherwise.
+bool sameFile(const char* a, const char* b) {
+  struct stat sa {}, sb {};
+  const bool hasA = ::stat(a, &sa) == 0;
+  const bool hasB = ::stat(b, &sb) == 0;
+  if (hasA && hasB) return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+  if (hasA != hasB) return false;
+  return canonicalPath(a) == canonicalPath(b);
+}
+
+bool distinctPaths(const char* const* argv) {
+  static const char* const kRoles[] = {"", "the plan", "the mesh file", "the exit file"};
+  for (int i = 1; i <= 3; ++i) {
+    for (int j = i + 1; j <= 3; ++j) {
+      if (!sameFile(argv[i], argv[j])) continue;
+      std::fprintf(stderr, "plan2mesh: %s and %s are the same file (%s); nothing written\n",
+                   kRoles[i], kRoles[j], argv[j]);
+      return false;
+    }
+  }
+  return true;
+}
+
+bool reportWriteFailure(const char* path) {
+  std::fprintf(stderr, "plan2mesh: cannot write %s: %s; nothing written\n", path,
+               std::strerror(errno));
+  return false;
+}
+
+// Both files whole in their temporary places before either replaces its target.
+bool writeBoth(const char* meshPath, const std::string& mesh, const char* exitPath,
+               const std::string& exits) {
+  OutputFile out[2]{};
+  const char* paths[2] = {meshPath, exitPath};
+  const std::string* texts[2] = {&mesh, &exits};
+  for (int k = 0; k < 2; ++k) {
+    if (!openOutputFile(paths[k], out[k]) || !writeOutput(out[k], texts[k]->data(), texts[k]->size()) ||
+        !finishOutputFile(out[k])) {
+      reportWriteFailure(paths[k]);
+      discardOutputFile(out[0]);
+      discardOutputFile(out[1]);
+      return false;
+    }
+  }
+  if (!placeOutputFile(out[0])) {
+    discardOutputFile(out[1]);
+    return reportWriteFailure(meshPath);
+  }
+  if (!placeOutputFile(out[1])) {
+    std::fprintf(stderr, "plan2mesh: %s is written, but %s could not replace the old one: %s\n",
+                 meshPath, exitPath, std::strerror(errno));
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 int runPlan2mesh(int argc, const char* const* argv) {
   if (argc != 4) {
     std::fputs(kUsage, stderr);
     return 2;
   }
+  if (!distinctPaths(argv)) return 1;
   const char* planPath = argv[1];
-  std::string text;
-  if (!loadFileBytes(planPath, text)) {
-    std::fprintf(stderr, "plan2mesh: cannot read %s\n", planPath);
+  TextCursor in{};
+  errno = 0;
+  if (!openFileCursor(planPath, in)) {
+    std::fprintf(stderr, "plan2mesh: cannot read %s: %s\n", planPath, std::strerror(errno));
     return 1;
   }
   Plan plan;
   PlanError error;
-  if (!parsePlan(text, plan, error)) {
+  const bool parsed = parsePlanFrom(in, plan, error);
+  const int readError = in.readError;
+  closeCursor(in);
+  if (readError != 0) {
+    std::fprintf(stderr, "plan2mesh: cannot read %s: %s\n", planPath, std::strerror(readError));
+    return 1;
+  }
+  if (!parsed) {
     std::fprintf(stderr, "plan2mesh: %s\n", describePlanError(planPath, error).c_str());
     return 1;
   }
-  for (int i = 2; i <= 3; ++i) {
-    if (!writeFileBytes(argv[i], i == 2 ? formatMesh(plan) : formatExits(plan))) {
-      std::fprintf(stderr, "plan2mesh: cannot write %s\n", argv[i]);
-      return 1;
-    }
-  }
-  return 0;
+  return writeBoth(argv[2], formatMesh(plan), argv[3], formatExits(plan)) ? 0 : 1;
 }
-
-// The tests link this file without its entry point and call runPlan2mesh.

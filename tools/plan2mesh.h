@@ -12,10 +12,14 @@
 #include <string_view>
 #include <vector>
 
+#include "scene/reader.h"
 #include "scene/scene.h"
 
 constexpr CellId kNoCell = -1;      // neighbour number of a side with rock or the plan's edge
 constexpr char kPlanComment = '#';  // in the first column, the whole line is ignored
+// Characters a plan line may hold: far more than any station is wide, and
+// few enough that a line of rock cannot take the memory a plan's cells need.
+constexpr std::size_t kMaxPlanColumns = std::size_t{1} << 20;
 
 // What one plan character stands for.
 struct PlanSymbol {
@@ -30,7 +34,7 @@ struct PlanCell {
   CellId right, bottom, left, top;  // neighbour numbers; kNoCell for rock or outside
   std::int32_t column;              // grid column, 1 at the left
   std::int32_t row;                 // grid row, 1 at the bottom
-  std::int32_t planLine;            // 1-based line in the plan file
+  std::int64_t planLine;            // 1-based line in the plan file
   char symbol;
 };
 
@@ -40,16 +44,21 @@ struct Plan {
 };
 
 struct PlanError {
-  std::int32_t line;    // 1-based plan line, 0 when the error has no place
-  std::int32_t column;  // 1-based character in that line, 0 when it has none
+  std::int64_t line;    // 1-based plan line, 0 when the error has no place
+  std::int64_t column;  // 1-based character in that line, 0 when it has none
   std::string message;
 };
 
 // The symbol table entry of `c`, or nullptr for a character plans may not hold.
 const PlanSymbol* findPlanSymbol(char c);
 
-// Reads a whole plan. False, with `error` filled in, for an unknown
-// character (the first one), more than kMaxCellId cells or no exit.
+// Reads a whole plan, line by line; blank and rock-only lines take no
+// memory. False, with `error` filled in, for an unknown character (the
+// first one), a line longer than kMaxPlanColumns, more than kMaxCellId cells
+// or no exit.
+bool parsePlanFrom(TextCursor& in, Plan& plan, PlanError& error);
+
+// parsePlanFrom on text in memory.
 bool parsePlan(std::string_view text, Plan& plan, PlanError& error);
 
 // The mesh file: three header lines, then one 13-field record a line.
@@ -61,6 +70,9 @@ std::string formatExits(const Plan& plan);
 // "path:line:column: message", leaving out the parts the error has not.
 std::string describePlanError(std::string_view path, const PlanError& error);
 
-// The whole command: plan2mesh PLAN MESH_OUT EXIT_OUT. Messages go to
-// stderr; returns the process exit status (0 on success).
+// The whole command: plan2mesh PLAN MESH_OUT EXIT_OUT. Writes both files
+// or neither: each goes to a temporary file beside it, and both replace
+// their targets only once both are whole. Refuses when two of the three
+// paths name the same file. Messages go to stderr; returns the process exit
+// status (0 on success).
 int runPlan2mesh(int argc, const char* const* argv);

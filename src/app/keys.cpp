@@ -4,14 +4,17 @@ namespace {
 
 constexpr int kPanStep = 2;           // pan steps per key press
 constexpr double kZoomStep = 0.01;    // zoom change per key press
-constexpr double kZoomFloor = 0.01;   // zoom after a step that would reach 0 or below
+constexpr double kZoomFloor = 0.01;   // zoom after a step that would leave almost nothing
+constexpr double kZoomLeast = kZoomStep / 2;  // a zoom-in result below this takes the floor
 constexpr unsigned char kEscape = 27;
 
 void zoomIn(ViewState& view) {
-  // The floor takes over only when the step would reach zero or below, so
-  // values just under 0.01 that the steps accumulate are kept.
+  // The floor takes over only when the step leaves less than half a step:
+  // values just under 0.01 that the steps accumulate are kept, while the
+  // crumbs that long runs of both keys leave (1e-16 and the like, which
+  // blow the view up past what the GL can draw) are not.
   const double next = view.zoom - kZoomStep;
-  view.zoom = next > 0.0 ? next : kZoomFloor;
+  view.zoom = next >= kZoomLeast ? next : kZoomFloor;
 }
 
 }  // namespace

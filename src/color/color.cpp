@@ -22,8 +22,10 @@ const ColorRGB kScaleColors[kScaleStops] = {
     {level(128), 0.0f, 0.0f},
 };
 
-// Single precision, one operation at a time (the build forbids contraction
-// into fused multiply-adds), so every platform gives the same colours.
+// The time is normalised in double and rounded once to a float; everything
+// after that is single precision, one operation at a time (the build forbids
+// contraction into fused multiply-adds), so every platform gives the same
+// colours.
 ColorRGB timeToColor(float time) {
   float v = static_cast<float>((static_cast<double>(time) - kScaleMinTime) /
                                (kScaleMaxTime - kScaleMinTime));

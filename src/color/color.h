@@ -15,6 +15,6 @@ constexpr int kScaleStops = 10;          // breakpoints, nine equal segments bet
 extern const float kScaleBreakpoints[kScaleStops];
 extern const ColorRGB kScaleColors[kScaleStops];
 
-// Any caller, any time: the colour of a time in seconds. Negative times and
-// NaN give the bottom colour, kScaleMaxTime and above the top colour.
+// Pure: the colour of a time in seconds. Negative times and NaN give the
+// bottom colour, kScaleMaxTime and above the top colour.
 ColorRGB timeToColor(float time);

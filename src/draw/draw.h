@@ -1,6 +1,7 @@
 // Drawing: the cell and wall layers, the map view and the legend panel. The
-// buffers and the view arithmetic are plain computation; only the routines
-// marked "GL" need a current OpenGL context.
+// buffers and the view arithmetic are plain computation; the routines marked
+// "GL" need a current OpenGL context and nothing of a window system, so the
+// window and the offscreen renderer draw with the very same code.
 #pragma once
 
 #include "color/color.h"
@@ -30,26 +31,26 @@ extern QuadVertexBuffer quadVertexBuffer;  // map units
 using QuadColorBuffer = float[kSlotCount * kQuadColorFloats];
 extern QuadColorBuffer quadColorBuffer;  // 0..1 per channel
 
-// The view as the keyboard leaves it; written only by the keyboard commands.
+// The view as the keyboard leaves it.
 struct ViewState {
   int panX, panY;  // pan steps; one step is one map unit per viewport pixel of the fit
   double zoom;     // multiplier of the visible half-size; above 1 shows more, smaller
 };
 constexpr ViewState kStartView = {0, 0, 1.0};
-extern ViewState viewState;
+extern ViewState viewState;  // pan steps and zoom factor; the view every frame draws
 
 // The visible map rectangle, in map units.
 struct ViewBounds {
   double left, right, bottom, top;
 };
 
-// loadScene, after the mesh is read: writes every cell's corners.
+// Needs the cell table read; leaves every slot's corners in quadVertexBuffer.
 void fillQuadVertices();
 
-// loadScene, after the travel times are final: writes every cell's colour.
+// Needs the travel times final; leaves every slot's colour in quadColorBuffer.
 void fillQuadColors();
 
-// Any caller: the rectangle the map view shows for this extent and view.
+// Pure: the rectangle the map view shows for this extent and view.
 ViewBounds mapViewBounds(const MeshExtent& extent, const ViewState& view);
 
 // The legend bar: nine bands of four corners, lower left, lower right, upper
@@ -57,25 +58,36 @@ ViewBounds mapViewBounds(const MeshExtent& extent, const ViewState& view);
 constexpr int kLegendBands = kScaleStops - 1;
 constexpr int kLegendVertexCount = kLegendBands * kCornersPerQuad;
 
-// drawLegend, and tests: fills the bar's corners (x, y) and colours (r, g, b).
+// Pure: leaves the bar's corners (x, y) and colours (r, g, b) in the arrays.
 void fillLegendBar(double vertices[kLegendVertexCount * 2], double colors[kLegendVertexCount * 3]);
 
 // Legend label texts and where their baselines start, in panel pixels.
 constexpr double kLeftLabelX = 200, kRightLabelX = 525, kLabelY = 20;
 
-// drawLegend, and tests: "0 min" and "Over 5 min", composed from the scale's
-// ends in minutes. Each buffer must hold at least kLabelCapacity chars.
+// Pure: leaves "0 min" and "Over 5 min", composed from the scale's ends in
+// minutes, in the buffers, each of at least kLabelCapacity chars.
 constexpr int kLabelCapacity = 32;
 void composeLegendLabels(char left[kLabelCapacity], char right[kLabelCapacity]);
 
-// GL, first in every frame: clears the window grey and draws the legend.
-void drawLegend();
+// GL: draws `text` from the current raster position in the legend's font
+// (Times Roman 24 bitmaps). The window draws them with GLUT's font; a
+// renderer without a window brings the same glyphs its own way.
+using LabelGlyphs = void (*)(const char* text);
 
-// GL, after drawLegend: map viewport, view transform, white backdrop.
+// GL: clears the whole window grey and draws the legend bar and labels;
+// leaves the panel's viewport and projection set.
+void drawLegend(LabelGlyphs glyphs);
+
+// GL: sets the map viewport and the view transform of viewState and paints
+// the white backdrop; the cell and wall layers draw in what it leaves.
 void setMapView();
 
-// GL, after setMapView: the coloured cell quads.
+// GL, in the map view: the coloured cell quads.
 void drawCells();
 
-// GL, after drawCells: the walls as black lines.
+// GL, in the map view: the walls as black lines over the cells.
 void drawWalls();
+
+// GL: one whole picture into the current draw buffer: legend, map view,
+// cells, walls, in that order. Needs the quad buffers filled.
+void drawFrame(LabelGlyphs glyphs);

@@ -3,7 +3,6 @@
 // the model-view matrix and the projection stays the identity.
 #include <GL/gl.h>
 #include <GL/glu.h>
-#include <GL/glut.h>
 
 #include "draw/draw.h"
 
@@ -11,17 +10,15 @@ namespace {
 
 constexpr float kPanelGrey = 0.8f;  // 0..1, the panel around and under the map
 
-void drawLabel(const char* text, double x, double y) {
+void drawLabel(LabelGlyphs glyphs, const char* text, double x, double y) {
   glColor3d(0, 0, 0);  // before the raster position, which takes the current colour
   glRasterPos2d(x, y);
-  for (const char* c = text; *c != '\0'; ++c) {
-    glutBitmapCharacter(GLUT_BITMAP_TIMES_ROMAN_24, static_cast<unsigned char>(*c));
-  }
+  glyphs(text);
 }
 
 }  // namespace
 
-void drawLegend() {
+void drawLegend(LabelGlyphs glyphs) {
   glClearColor(kPanelGrey, kPanelGrey, kPanelGrey, 1.0f);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glViewport(0, 0, kWindowWidth, kWindowHeight);
@@ -42,8 +39,8 @@ void drawLegend() {
   char left[kLabelCapacity];
   char right[kLabelCapacity];
   composeLegendLabels(left, right);
-  drawLabel(left, kLeftLabelX, kLabelY);
-  drawLabel(right, kRightLabelX, kLabelY);
+  drawLabel(glyphs, left, kLeftLabelX, kLabelY);
+  drawLabel(glyphs, right, kRightLabelX, kLabelY);
   glFlush();
 }
 
@@ -101,4 +98,11 @@ void drawWalls() {
   }
   glEnd();
   glFlush();
+}
+
+void drawFrame(LabelGlyphs glyphs) {
+  drawLegend(glyphs);
+  setMapView();
+  drawCells();
+  drawWalls();
 }

@@ -6,7 +6,6 @@ namespace {
 
 constexpr double kBarLeft = 220, kBarBottom = 40;  // panel px
 constexpr double kBandWidth = 40, kBandHeight = 20;  // panel px
-constexpr double kSecondsPerMinute = 60.0;
 
 // Stop i sits at band edge i and carries the colour of time Ti.
 float stopTime(int i) {

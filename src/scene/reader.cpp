@@ -1,42 +1,85 @@
 #include "scene/reader.h"
 
-#include <cstdio>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <limits>
 
 namespace {
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-void skipSpace(TextCursor& in) {
-  while (in.pos != in.end && isFieldSpace(*in.pos)) {
+void appendKept(KeptText& kept, const char* from, const char* to) {
+  const std::size_t room = static_cast<std::size_t>(kKeptTextBytes - kept.length);
+  const std::size_t size = static_cast<std::size_t>(to - from);
+  const std::size_t taken = std::min(room, size);
+  std::memcpy(kept.bytes + kept.length, from, taken);
+  kept.length += static_cast<int>(taken);
+  if (taken < size) kept.cut = true;
+}
+
+// The next piece, when the one at hand is used up. The bytes of a field
+// that began in the old piece move into fieldCarry first, so the field's
+// text survives the change.
+bool refill(TextCursor& in) {
+  const bool keeping = in.fieldStart != nullptr;
+  if (keeping) appendKept(in.fieldCarry, in.fieldStart, in.end);
+  std::size_t got = 0;
+  if (in.file != nullptr) {
+    errno = 0;
+    got = std::fread(in.piece.get(), 1, in.pieceBytes, in.file);
+    if (got == 0 && std::ferror(in.file) && in.readError == 0) in.readError = errno != 0 ? errno : EIO;
+  } else if (!in.rest.empty()) {
+    got = std::min(in.pieceBytes, in.rest.size());
+    std::memcpy(in.piece.get(), in.rest.data(), got);
+    in.rest.remove_prefix(got);
+  }
+  if (got == 0) {
+    if (keeping) in.fieldStart = in.end;  // what was carried stays; nothing new follows
+    return false;
+  }
+  in.pieceOffset += in.end - in.base;
+  in.base = in.piece.get();
+  in.pos = in.base;
+  in.end = in.base + got;
+  if (keeping) in.fieldStart = in.pos;
+  return true;
+}
+
+// True at the end of the input; otherwise *in.pos is the next byte.
+inline bool atEnd(TextCursor& in) { return in.pos == in.end && !refill(in); }
+
+// Skips white space; true when any was skipped.
+bool skipSpace(TextCursor& in) {
+  bool skipped = false;
+  while (!atEnd(in) && isFieldSpace(*in.pos)) {
     if (*in.pos == '\n') ++in.line;
     ++in.pos;
+    skipped = true;
   }
+  return skipped;
 }
 
-// The text from `from` to the next white space, for messages.
-std::string_view wordAt(const char* from, const char* end) {
-  const char* to = from;
-  while (to != end && !isFieldSpace(*to)) ++to;
-  return std::string_view(from, static_cast<std::size_t>(to - from));
+// From here on, the bytes read belong to the field whose text is kept.
+void keepFieldText(TextCursor& in) {
+  in.fieldStart = in.pos;
+  in.fieldCarry.length = 0;
+  in.fieldCarry.cut = false;
 }
 
-void fail(FieldFailure& failure, FieldResult result, int field, std::int32_t line,
-          std::string_view text) {
-  failure = FieldFailure{result, field, line, text};
+void keptFieldText(const TextCursor& in, KeptText& out) {
+  out = in.fieldCarry;
+  if (in.fieldStart != nullptr) appendKept(out, in.fieldStart, in.pos);
 }
 
-}  // namespace
-
-TextCursor makeCursor(std::string_view text) {
-  return TextCursor{text.data(), text.data() + text.size(), 1};
+// Consumes the rest of a field, up to the next white space, keeping its text.
+void skipWord(TextCursor& in) {
+  while (!atEnd(in) && !isFieldSpace(*in.pos)) ++in.pos;
 }
 
 // Like stream extraction into an int: the sign and every digit are consumed
 // even when the value overflows, and a lone sign is consumed and fails.
-FieldResult readIntField(TextCursor& in, std::int32_t& value) {
-  skipSpace(in);
-  if (in.pos == in.end) return FieldResult::EndOfText;
+FieldResult readIntHere(TextCursor& in, std::int32_t& value) {
   bool negative = false;
   if (*in.pos == '-' || *in.pos == '+') {
     negative = *in.pos == '-';
@@ -48,12 +91,13 @@ FieldResult readIntField(TextCursor& in, std::int32_t& value) {
   std::uint64_t magnitude = 0;
   bool anyDigit = false;
   bool overflow = false;
-  for (; in.pos != in.end && isDigit(*in.pos); ++in.pos) {
+  while (!atEnd(in) && isDigit(*in.pos)) {
     anyDigit = true;
     if (!overflow) {
       magnitude = magnitude * 10 + static_cast<std::uint64_t>(*in.pos - '0');
       overflow = magnitude > limit;
     }
+    ++in.pos;
   }
   if (!anyDigit) return FieldResult::NotANumber;
   if (overflow) return FieldResult::OutOfRange;
@@ -62,22 +106,92 @@ FieldResult readIntField(TextCursor& in, std::int32_t& value) {
   return FieldResult::Read;
 }
 
-FieldResult readWordField(TextCursor& in, std::string_view& word) {
+// The failing field's text runs to the next white space; only its first
+// bytes are looked at, since nothing after a failure is read.
+void describeFailure(TextCursor& in, FieldResult result, int field, std::int64_t line,
+                     FieldFailure& failure) {
+  failure.result = result;
+  failure.field = field;
+  failure.line = line;
+  failure.offset = cursorOffset(in);
+  KeptText& text = failure.text;
+  text = KeptText{};
+  if (result == FieldResult::EndOfText) return;
+  keptFieldText(in, text);
+  while (text.length <= kKeptTextBytes && !text.cut && !atEnd(in) && !isFieldSpace(*in.pos)) {
+    ++in.pos;
+    keptFieldText(in, text);
+  }
+}
+
+// Field kinds of a mesh record, in file order: 'i' integer, 'w' word.
+constexpr char kMeshFieldKinds[] = "iiiiiiiwiiwww";
+static_assert(sizeof kMeshFieldKinds - 1 == kMeshRecordFields);
+constexpr int kKindField = 8;   // the word plan2mesh fills with the kind of floor
+constexpr int kPlaceField = 12; // the word plan2mesh fills with the plan position
+
+}  // namespace
+
+TextCursor makeCursor(std::string_view text, std::size_t pieceBytes) {
+  TextCursor in{};
+  in.line = 1;
+  if (pieceBytes == 0) {
+    in.base = text.data();
+    in.pos = in.base;
+    in.end = in.base + text.size();
+  } else {
+    in.rest = text;
+    in.pieceBytes = pieceBytes;
+    in.piece.reset(new char[pieceBytes]);
+  }
+  return in;
+}
+
+bool openFileCursor(const char* path, TextCursor& in, std::size_t pieceBytes) {
+  in = makeCursor(std::string_view(), pieceBytes);
+  in.file = std::fopen(path, "rb");
+  return in.file != nullptr;
+}
+
+void closeCursor(TextCursor& in) {
+  if (in.file != nullptr) std::fclose(in.file);
+  in.file = nullptr;
+  in.rest = std::string_view();
+  in.pos = in.end;
+}
+
+std::int64_t cursorOffset(const TextCursor& in) { return in.pieceOffset + (in.pos - in.base); }
+
+FieldResult readIntField(TextCursor& in, std::int32_t& value) {
   skipSpace(in);
-  if (in.pos == in.end) return FieldResult::EndOfText;
-  word = wordAt(in.pos, in.end);
-  in.pos += word.size();
+  if (atEnd(in)) return FieldResult::EndOfText;
+  return readIntHere(in, value);
+}
+
+FieldResult readWordField(TextCursor& in, KeptText* word) {
+  skipSpace(in);
+  if (atEnd(in)) return FieldResult::EndOfText;
+  keepFieldText(in);
+  skipWord(in);
+  if (word != nullptr) keptFieldText(in, *word);
   return FieldResult::Read;
 }
 
 // Like std::getline three times: a line ends after its LF; a last line
 // without one still counts if it holds any character, but then nothing is
 // left to read.
-bool skipMeshHeader(TextCursor& in) {
+bool skipMeshHeader(TextCursor& in, KeptText* lines) {
   for (int i = 0; i < kMeshHeaderLines; ++i) {
-    if (in.pos == in.end) return false;
-    while (in.pos != in.end && *in.pos != '\n') ++in.pos;
-    if (in.pos != in.end) {
+    if (atEnd(in)) return false;
+    keepFieldText(in);
+    const void* lf = nullptr;
+    while ((lf = std::memchr(in.pos, '\n', static_cast<std::size_t>(in.end - in.pos))) == nullptr) {
+      in.pos = in.end;
+      if (!refill(in)) break;
+    }
+    if (lf != nullptr) in.pos = static_cast<const char*>(lf);
+    if (lines != nullptr) keptFieldText(in, lines[i]);
+    if (lf != nullptr) {
       ++in.pos;
       ++in.line;
     }
@@ -85,79 +199,70 @@ bool skipMeshHeader(TextCursor& in) {
   return true;
 }
 
-namespace {
-
-// Field kinds of a mesh record, in file order: 'i' integer, 'w' word.
-constexpr char kMeshFieldKinds[] = "iiiiiiiwiiwww";
-static_assert(sizeof kMeshFieldKinds - 1 == kMeshRecordFields);
-
-}  // namespace
-
-bool readMeshRecord(TextCursor& in, MeshRecord& record, FieldFailure& failure) {
+bool readMeshRecord(TextCursor& in, MeshRecord& record, FieldFailure& failure, bool keepWords) {
   std::int32_t* const intTargets[] = {&record.cell,   &record.right,    &record.bottom,
                                       &record.left,   &record.top,      &record.column,
                                       &record.row,    &record.leftWall, &record.bottomWall};
   int nextInt = 0;
   for (int field = 1; field <= kMeshRecordFields; ++field) {
-    skipSpace(in);
-    const char* start = in.pos;
-    const std::int32_t line = in.line;
-    std::string_view word;
-    const FieldResult result = kMeshFieldKinds[field - 1] == 'i'
-                                   ? readIntField(in, *intTargets[nextInt++])
-                                   : readWordField(in, word);
+    const bool spaced = skipSpace(in);
+    // Only a number can end without white space; what follows it is glued on.
+    failure.gluedTo.length = 0;
+    if (!spaced && field > 1) keptFieldText(in, failure.gluedTo);
+    const std::int64_t line = in.line;
+    if (field == 1) record.line = line;
+    FieldResult result = FieldResult::EndOfText;
+    if (!atEnd(in)) {
+      keepFieldText(in);
+      if (kMeshFieldKinds[field - 1] == 'i') {
+        result = readIntHere(in, *intTargets[nextInt++]);
+      } else {
+        skipWord(in);
+        result = FieldResult::Read;
+        if (keepWords && field == kKindField) keptFieldText(in, record.kind);
+        if (keepWords && field == kPlaceField) keptFieldText(in, record.place);
+      }
+    }
     if (result != FieldResult::Read) {
-      fail(failure, result, field, line, wordAt(start, in.end));
+      describeFailure(in, result, field, line, failure);
       return false;
     }
   }
   return true;
 }
 
-bool readExitRecord(TextCursor& in, CellId& exit, FieldFailure& failure) {
-  skipSpace(in);
-  const char* start = in.pos;
-  const std::int32_t line = in.line;
-  const FieldResult result = readIntField(in, exit);
+bool readExitRecord(TextCursor& in, CellId& exit, std::int64_t& line, FieldFailure& failure) {
+  const bool spaced = skipSpace(in);
+  failure.gluedTo.length = 0;
+  if (!spaced && in.fieldStart != nullptr) keptFieldText(in, failure.gluedTo);
+  line = in.line;
+  FieldResult result = FieldResult::EndOfText;
+  if (!atEnd(in)) {
+    keepFieldText(in);
+    result = readIntHere(in, exit);
+  }
   if (result == FieldResult::Read) return true;
-  fail(failure, result, 1, line, wordAt(start, in.end));
+  describeFailure(in, result, 1, line, failure);
   return false;
 }
 
-namespace {
-
-// Bytes from the current position to the end, or 0 when the file cannot
-// seek (a pipe); the position is left where it was.
-std::size_t bytesLeft(std::FILE* file) {
-  const long here = std::ftell(file);
-  if (here < 0 || std::fseek(file, 0, SEEK_END) != 0) return 0;
-  const long end = std::ftell(file);
-  std::fseek(file, here, SEEK_SET);
-  return end > here ? static_cast<std::size_t>(end - here) : 0;
-}
-
-}  // namespace
-
-// One read into a buffer of the file's size. The first byte is read on its
-// own, so that a folder or an unreadable file fails before any buffer is
-// sized from what seeking to its end says; the loop after that still takes
-// whatever a file that grew meanwhile, or a pipe, has beyond that.
-bool loadFileBytes(const char* path, std::string& bytes) {
-  bytes.clear();
-  std::FILE* file = std::fopen(path, "rb");
-  if (file == nullptr) return false;
-  char first = 0;
-  if (std::fread(&first, 1, 1, file) == 1) {
-    const std::size_t rest = bytesLeft(file);
-    bytes.resize(1 + rest);
-    bytes[0] = first;
-    bytes.resize(1 + std::fread(bytes.data() + 1, 1, rest, file));
+bool readLine(TextCursor& in, std::string& line, std::size_t maxBytes, bool& longer) {
+  line.clear();
+  longer = false;
+  if (atEnd(in)) return false;
+  for (;;) {
+    const std::size_t left = static_cast<std::size_t>(in.end - in.pos);
+    const void* lf = std::memchr(in.pos, '\n', left);
+    const std::size_t upTo = lf != nullptr ? static_cast<std::size_t>(static_cast<const char*>(lf) - in.pos) : left;
+    const std::size_t taken = std::min(upTo, maxBytes - line.size());
+    line.append(in.pos, taken);
+    if (taken < upTo) longer = true;
+    in.pos += upTo;
+    if (lf != nullptr) {
+      ++in.pos;
+      ++in.line;
+      return true;
+    }
+    if (atEnd(in)) return true;
   }
-  char chunk[1 << 16];
-  std::size_t got = 0;
-  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.append(chunk, got);
-  const bool ok = std::ferror(file) == 0;
-  std::fclose(file);
-  if (!ok) bytes.clear();
-  return ok;
 }

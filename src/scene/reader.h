@@ -7,23 +7,51 @@
 // blanks, tabs, CR, LF, VT and FF separate fields; an integer is an optional
 // sign and decimal digits, ends at the first character that cannot continue
 // it and must fit 32 bits; a word runs up to the next white space.
+//
+// A file is read a piece at a time into one buffer of fixed size, so the
+// memory a reading takes does not depend on the file: a field, a number or a
+// line break may straddle two pieces, and is read as if it did not.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 
-#include "scene.h"
+#include "scene/scene.h"
 
 constexpr int kMeshHeaderLines = 3;  // thrown away whatever they hold
 constexpr int kMeshRecordFields = 13;
+constexpr std::size_t kPieceBytes = std::size_t{1} << 20;  // bytes read from a file at a time
 
-// A read position in a whole file held in memory.
+// The first bytes of a field or line, for messages; the rest is only counted.
+constexpr int kKeptTextBytes = 256;
+struct KeptText {
+  char bytes[kKeptTextBytes];
+  int length;  // bytes held in `bytes`
+  bool cut;    // the text went on beyond them
+  std::string_view view() const { return std::string_view(bytes, static_cast<std::size_t>(length)); }
+};
+
+// A read position in an input: text in memory, or a file (or text in
+// memory, for tests) handed over a piece at a time. Not copyable: a file
+// has one position.
 struct TextCursor {
-  const char* pos;
-  const char* end;
-  std::int32_t line;  // 1-based line of `pos`
+  const char* base;               // first byte of the piece at hand
+  const char* pos;                // next byte
+  const char* end;                // end of the piece at hand
+  std::int64_t line;              // 1-based line of `pos`
+  std::int64_t pieceOffset;       // bytes of the input before the piece at hand
+  std::FILE* file;                // read from here when the piece runs out; nullptr: none
+  std::string_view rest;          // or take the next piece from here
+  std::size_t pieceBytes;         // size of a piece
+  std::unique_ptr<char[]> piece;  // the buffer of pieces; empty for text in one piece
+  int readError;                  // errno of a failed read, 0 when none
+  // The field being read, kept across a change of piece (see keepFieldText).
+  const char* fieldStart;  // in the piece at hand; nullptr when no field is kept
+  KeptText fieldCarry;     // its bytes from earlier pieces
 };
 
 enum class FieldResult {
@@ -36,48 +64,71 @@ enum class FieldResult {
 // Where and why a record could not be read.
 struct FieldFailure {
   FieldResult result;
-  int field;              // 1-based field of the record
-  std::int32_t line;      // line where the failing field starts
-  std::string_view text;  // the white-space-delimited text found there
+  int field;           // 1-based field of the record
+  std::int64_t line;   // line where the failing field starts
+  std::int64_t offset; // bytes of the input consumed where the reader stopped
+  KeptText text;       // the white-space-delimited text found there
+  KeptText gluedTo;    // the field before it when no white space came between; else empty
 };
 
-// The fields of one mesh record that the program uses.
+// The fields of one mesh record that the readers use.
 struct MeshRecord {
   CellId cell;
   std::int32_t right, bottom, left, top;  // neighbour numbers, as read
   std::int32_t column, row;               // grid position
   std::int32_t leftWall, bottomWall;      // nonzero closes the side
+  std::int64_t line;                      // line where the record starts
+  KeptText kind;                          // field 8, when asked for
+  KeptText place;                         // field 12, when asked for
 };
 
-// Any caller: a cursor over `text`, on line 1.
-TextCursor makeCursor(std::string_view text);
+// Pure: a cursor over the whole of `text` (which must outlive it), on line
+// 1. With pieceBytes > 0 the text is handed over in pieces of that size,
+// exactly as a file would be.
+TextCursor makeCursor(std::string_view text, std::size_t pieceBytes = 0);
 
-// Any caller: skips white space, then reads one integer field.
+// Opens `path` for reading in pieces of pieceBytes. False, with errno set
+// and the cursor empty, when it cannot be opened; a folder opens and then
+// fails to read. The cursor closes the file in closeCursor.
+bool openFileCursor(const char* path, TextCursor& in, std::size_t pieceBytes = kPieceBytes);
+
+// Closes the cursor's file, if any; the cursor then reads as ended.
+void closeCursor(TextCursor& in);
+
+// Bytes of the input consumed so far.
+std::int64_t cursorOffset(const TextCursor& in);
+
+// Skips white space, then reads one integer field.
 FieldResult readIntField(TextCursor& in, std::int32_t& value);
 
-// Any caller: skips white space, then reads one word into `word`.
-FieldResult readWordField(TextCursor& in, std::string_view& word);
+// Skips white space, then reads one word; its first bytes land in `word`
+// when it is not null.
+FieldResult readWordField(TextCursor& in, KeptText* word);
 
-// Mesh readers: skips the three header lines. False when the text ends
-// before the last of them starts, which leaves no records to read.
-bool skipMeshHeader(TextCursor& in);
+// Skips the three header lines, keeping the first bytes of each in `lines`
+// when it is not null. False when the text ends before the last of them
+// starts, which leaves no records to read.
+bool skipMeshHeader(TextCursor& in, KeptText* lines = nullptr);
 
-// Mesh readers, after skipMeshHeader: reads the next 13 fields. False, with
-// `failure` filled in, when one of them cannot be read.
-bool readMeshRecord(TextCursor& in, MeshRecord& record, FieldFailure& failure);
+// After skipMeshHeader: reads the next 13 fields; with keepWords, fields 8
+// and 12 too. False, with `failure` filled in, when one cannot be read.
+bool readMeshRecord(TextCursor& in, MeshRecord& record, FieldFailure& failure,
+                    bool keepWords = false);
 
-// Exit readers: reads the next exit number. False, with `failure` filled in
-// (field 1), at the end or at a field that is not a whole number.
-bool readExitRecord(TextCursor& in, CellId& exit, FieldFailure& failure);
+// Reads the next exit number; `line` is where it stands. False, with
+// `failure` filled in (field 1), at the end or at a field that is not a
+// whole number.
+bool readExitRecord(TextCursor& in, CellId& exit, std::int64_t& line, FieldFailure& failure);
 
-// Any caller: the white space that separates fields (the C locale's isspace).
+// Reads up to and including the next LF (or to the end) and leaves the
+// line without its LF in `line`, at most maxBytes of it; `longer` tells
+// whether the line went on beyond them. False when nothing was left.
+bool readLine(TextCursor& in, std::string& line, std::size_t maxBytes, bool& longer);
+
+// The white space that separates fields (the C locale's isspace).
 constexpr bool isFieldSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-// Any caller: a neighbour number that names no slot closes its side.
-constexpr bool outsideTable(std::int32_t id) { return id < 0 || id > kMaxCellId; }
-
-// Any caller: the whole file at `path` in `bytes`. False when it cannot be
-// opened or read; the program then treats it as an empty file.
-bool loadFileBytes(const char* path, std::string& bytes);
+// A neighbour or cell number that names no slot.
+constexpr bool outsideTable(std::int64_t id) { return id < 0 || id > kMaxCellId; }

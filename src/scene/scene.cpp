@@ -1,8 +1,9 @@
 #include "scene/scene.h"
 
 #include <algorithm>
-#include <string>
 
+// loadScene lives with the scene, but two of its steps fill the drawing
+// subsystem's quad buffers; that call from scene into draw is intended.
 #include "draw/draw.h"
 #include "scene/reader.h"
 
@@ -44,72 +45,97 @@ void storeMeshRecord(const MeshRecord& r) {
   meshExtent.maxY = std::max(meshExtent.maxY, posY[i]);
 }
 
-// A move from c across `side` needs that side of c and the facing side of
-// the neighbour open. An open side always names a slot (closed otherwise on
-// reading), so the neighbour number needs no range check here.
-void tryMove(CellId c, std::int32_t WallFlags::*side, const std::int32_t* neighbour,
-             std::int32_t WallFlags::*facing, double nextTime) {
-  if (walls[c].*side != 0) return;
-  const CellId n = neighbour[c];
-  if (walls[n].*facing != 0) return;
-  if (!(static_cast<double>(travelTime[n]) > nextTime)) return;  // equal is no gain
-  travelTime[n] = static_cast<float>(nextTime);
-  propagateTime(n, nextTime);
-}
-
 }  // namespace
+
+void readMesh(TextCursor& in, MeshReading* seen) {
+  meshExtent = MeshExtent{0.0, 0.0};
+  const bool headerWhole = skipMeshHeader(in, seen != nullptr ? seen->headerLines : nullptr);
+  if (seen != nullptr) seen->headerWhole = headerWhole;
+  MeshRecord record{};
+  FieldFailure failure{};
+  failure.result = FieldResult::EndOfText;
+  failure.field = 1;
+  if (headerWhole) {
+    const bool keepWords = seen != nullptr && seen->keepWords;
+    while (readMeshRecord(in, record, failure, keepWords)) {
+      if (seen != nullptr && seen->onRecord != nullptr) seen->onRecord(record, seen->context);
+      // A cell number without a slot cannot be stored; the record is dropped
+      // and the rest of the file still counts.
+      if (outsideTable(record.cell)) continue;
+      storeMeshRecord(record);
+    }
+  }
+  if (seen != nullptr && seen->stop != nullptr) *seen->stop = failure;
+}
 
 void readMeshText(std::string_view text) {
   TextCursor in = makeCursor(text);
-  meshExtent = MeshExtent{0.0, 0.0};
-  if (!skipMeshHeader(in)) return;
-  MeshRecord record{};
-  FieldFailure failure{};
-  while (readMeshRecord(in, record, failure)) {
-    // A cell number without a slot cannot be stored; the record is dropped
-    // and the rest of the file still counts.
-    if (outsideTable(record.cell)) continue;
-    storeMeshRecord(record);
-  }
+  readMesh(in, nullptr);
 }
 
+// A file that cannot be opened or read reads like an empty one.
 void readMeshFile() {
-  std::string bytes;
-  loadFileBytes(kMeshPath, bytes);
-  readMeshText(bytes);
+  TextCursor in{};
+  openFileCursor(kMeshPath, in);
+  readMesh(in, nullptr);
+  closeCursor(in);
 }
 
 void propagateTime(CellId c, double t) {
   const double next = t + kStepTime;
   if (next > kTimeCutoff) return;
-  tryMove(c, &WallFlags::right, rightId, &WallFlags::left, next);
-  tryMove(c, &WallFlags::top, topId, &WallFlags::bottom, next);
-  tryMove(c, &WallFlags::left, leftId, &WallFlags::right, next);
-  tryMove(c, &WallFlags::bottom, bottomId, &WallFlags::top, next);
-}
-
-void computeTravelTimesFromText(std::string_view exitText) {
-  std::fill(std::begin(travelTime), std::end(travelTime), kUnreachedTime);
-  TextCursor in = makeCursor(exitText);
-  CellId exit = 0;
-  FieldFailure failure{};
-  while (readExitRecord(in, exit, failure)) {
-    if (outsideTable(exit)) continue;  // no slot to seed; the next exit still counts
-    travelTime[exit] = 0.0f;
-    propagateTime(exit, 0.0);
+  for (const Side& side : kWalkSides) {
+    const CellId n = moveAcross(c, side);
+    if (n < 0 || !(static_cast<double>(travelTime[n]) > next)) continue;  // equal is no gain
+    travelTime[n] = static_cast<float>(next);
+    propagateTime(n, next);  // depth first: the next side only when this walk returns
   }
 }
 
+void resetTravelTimes() { std::fill(std::begin(travelTime), std::end(travelTime), kUnreachedTime); }
+
+void seedExit(CellId e) {
+  travelTime[e] = 0.0f;
+  propagateTime(e, 0.0);
+}
+
+void computeTravelTimesFrom(TextCursor& in, ExitReading* seen) {
+  resetTravelTimes();
+  CellId exit = 0;
+  std::int64_t line = 0;
+  FieldFailure failure{};
+  while (readExitRecord(in, exit, line, failure)) {
+    if (seen != nullptr && seen->onExit != nullptr) seen->onExit(exit, line, seen->context);
+    if (outsideTable(exit)) continue;  // no slot to seed; the next exit still counts
+    seedExit(exit);
+  }
+  if (seen != nullptr && seen->stop != nullptr) *seen->stop = failure;
+}
+
+void computeTravelTimesFromText(std::string_view exitText) {
+  TextCursor in = makeCursor(exitText);
+  computeTravelTimesFrom(in, nullptr);
+}
+
 void computeTravelTimes() {
-  std::string bytes;
-  loadFileBytes(kExitPath, bytes);
-  computeTravelTimesFromText(bytes);
+  TextCursor in{};
+  openFileCursor(kExitPath, in);
+  computeTravelTimesFrom(in, nullptr);
+  closeCursor(in);
 }
 
 void loadScene() {
   readMeshFile();
   fillQuadVertices();
   computeTravelTimes();
+  fillQuadColors();
+}
+
+void loadSceneFromText(std::string_view meshText, std::string_view exitText) {
+  clearScene();
+  readMeshText(meshText);
+  fillQuadVertices();
+  computeTravelTimesFromText(exitText);
   fillQuadColors();
 }
 

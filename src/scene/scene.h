@@ -1,6 +1,6 @@
 // Scene data: the cell table read from the mesh file, the exits and the
-// walking times. Filled once by loadScene before any window exists and
-// read-only afterwards.
+// walking times. Filled once before any window exists and read-only
+// afterwards.
 #pragma once
 
 #include <cstdint>
@@ -8,13 +8,20 @@
 
 using CellId = std::int32_t;
 
-constexpr CellId kMaxCellId = 33414;        // largest cell number with a slot
-constexpr int kSlotCount = kMaxCellId + 1;  // slots 0..kMaxCellId; slot 0 is never drawn
+#ifndef ORVIK_MAX_CELL_ID
+#define ORVIK_MAX_CELL_ID 33414
+#endif
+constexpr CellId kMaxCellId = ORVIK_MAX_CELL_ID;  // largest cell number with a slot
+constexpr int kSlotCount = kMaxCellId + 1;         // slots 0..kMaxCellId; slot 0 is never drawn
 
 constexpr float kUnreachedTime = 1e9f;  // s, the time of a slot no exit reaches
 constexpr double kStepTime = 4.0;       // s, one move through an open cell side
-constexpr double kTimeCutoff = 450.0;   // s, a new time above this is dropped
-constexpr double kCellSize = 2.0;       // map units, side of a cell (= grid step)
+constexpr int kMaxMoves = 112;          // moves from an exit that the walk still counts
+// s, a new time above this is dropped: half a step past the last time kept,
+// so that no rounding can decide it (448 s stays, 452 s goes).
+constexpr double kTimeCutoff = (kMaxMoves + 0.5) * kStepTime;
+constexpr double kCellSize = 2.0;          // map units, side of a cell (= grid step)
+constexpr double kSecondsPerMinute = 60.0;  // s
 
 constexpr char kMeshPath[] = "../in/Mesh.csv";      // relative to the working directory
 constexpr char kExitPath[] = "../in/ExitGrid.dat";  // relative to the working directory
@@ -28,8 +35,8 @@ struct MeshExtent {
   double maxX, maxY;  // map units, largest cell corner read; never below 0
 };
 
-// The cell table (CellTable), indexed by CellId. Neighbour numbers are kept as read and
-// may lie outside the table; such a side is closed in `walls`.
+// The cell table, indexed by CellId. Neighbour numbers are kept as read
+// and may lie outside the table; such a side is closed in `walls`.
 extern std::int32_t rightId[kSlotCount];   // cell number across the right side
 extern std::int32_t bottomId[kSlotCount];  // cell number across the bottom side
 extern std::int32_t leftId[kSlotCount];    // cell number across the left side
@@ -41,27 +48,94 @@ extern bool cellNamed[kSlotCount];         // true once a mesh record named the 
 extern float travelTime[kSlotCount];       // s to the nearest exit, or kUnreachedTime
 extern MeshExtent meshExtent;              // map units
 
-// main calls this once, before GLUT starts: mesh, quad corners, travel times,
-// quad colours, in that order. Missing or broken files leave a partial scene.
+// One side of a cell as the walk sees it.
+struct Side {
+  std::int32_t WallFlags::*flag;    // this side of a cell
+  const std::int32_t* ids;          // the neighbour numbers across it
+  std::int32_t WallFlags::*facing;  // the neighbour's side that faces it
+};
+
+// The four sides in the order the walk tries them: right, top, left, bottom.
+inline constexpr Side kWalkSides[4] = {
+    {&WallFlags::right, rightId, &WallFlags::left},
+    {&WallFlags::top, topId, &WallFlags::bottom},
+    {&WallFlags::left, leftId, &WallFlags::right},
+    {&WallFlags::bottom, bottomId, &WallFlags::top},
+};
+
+// Needs the table read; c a slot: the slot a move from c across `side` goes
+// into, or -1 when either face of that side is closed. An open side always
+// names a slot, since reading closes a side that names none.
+inline CellId moveAcross(CellId c, const Side& side) {
+  if (walls[c].*side.flag != 0) return -1;
+  const CellId n = side.ids[c];
+  return walls[n].*side.facing != 0 ? -1 : n;
+}
+
+struct TextCursor;
+struct MeshRecord;
+struct FieldFailure;
+struct KeptText;
+
+// What a reading of the mesh file saw, for callers that explain it; the
+// program itself keeps none.
+struct MeshReading {
+  void (*onRecord)(const MeshRecord& record, void* context);  // each record read; may be null
+  void* context;
+  bool keepWords;      // records carry their kind and plan-place words
+  bool headerWhole;    // left: the three header lines were there
+  FieldFailure* stop;  // left: why reading ended; may be null
+  KeptText* headerLines;  // left: the first bytes of each header line; may be null
+};
+
+// What a reading of the exit file saw, as MeshReading.
+struct ExitReading {
+  void (*onExit)(CellId exit, std::int64_t line, void* context);  // each number read; may be null
+  void* context;
+  FieldFailure* stop;  // left: why reading ended; may be null
+};
+
+// With a clear table: reads kMeshPath and kExitPath and leaves the table,
+// the times and both quad buffers filled, whatever the files held (missing
+// or broken files leave a partial scene). Mesh, corners, times, colours, in
+// that order.
 void loadScene();
 
-// Step 1 of loadScene: reads kMeshPath into the cell table and the extent.
+// loadScene on texts in memory; clears the table first.
+void loadSceneFromText(std::string_view meshText, std::string_view exitText);
+
+// Stores every record of kMeshPath over what the table holds and sets the
+// extent from these records alone; on a clear table, that is the scene the
+// file describes. A file that cannot be read reads as empty.
 void readMeshFile();
 
-// Step 3 of loadScene: resets every time, then seeds the exits of kExitPath
-// in file order. Needs the cell table filled.
-void computeTravelTimes();
-
-// readMeshFile on text already in memory; the table must be clear (clearScene).
+// readMeshFile on text in memory.
 void readMeshText(std::string_view text);
 
-// computeTravelTimes with the exit file's text already in memory.
+// readMeshFile on the text of `in`; `seen` (may be null) learns what was read.
+void readMesh(TextCursor& in, MeshReading* seen);
+
+// Needs the table read: resets every time, then seeds the exits of
+// kExitPath in file order; leaves every slot's time.
+void computeTravelTimes();
+
+// computeTravelTimes on the exit file's text in memory.
 void computeTravelTimesFromText(std::string_view exitText);
 
-// Gives cell c the time t it has just been set to and walks on depth first.
-// Needs the cell table filled; c must be a slot of the table.
+// computeTravelTimes on the exit numbers read from `in`; `seen` (may be
+// null) learns what was read.
+void computeTravelTimesFrom(TextCursor& in, ExitReading* seen);
+
+// Leaves every slot at kUnreachedTime.
+void resetTravelTimes();
+
+// Needs the table read: gives exit slot e time 0 and walks from it, lowering
+// the times of the slots it reaches. e must be a slot of the table.
+void seedExit(CellId e);
+
+// Needs the table read: walks on depth first from cell c, which has just
+// been given time t (s); c must be a slot of the table.
 void propagateTime(CellId c, double t);
 
-// Zeroes the cell table and the extent, as at program start. For tests and
-// tools that load more than one scene in one process.
+// Leaves the cell table and the extent zero, as at program start.
 void clearScene();

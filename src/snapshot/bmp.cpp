@@ -1,10 +1,10 @@
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <iostream>
 #include <limits>
 #include <utility>
 
+#include "files/output_file.h"
 #include "snapshot/snapshot.h"
 
 namespace {
@@ -28,7 +28,8 @@ void reportFailure(const char* path, const char* what) {
 
 bool bmpImageBytes(int width, int height, std::uint32_t& imageBytes) {
   if (width < 0 || height < 0) return false;
-  // Rows are padded to 4 bytes; at 32 bits a pixel that is always 4 * width.
+  // The format pads rows to a multiple of 4 bytes; at 32 bits a pixel no row
+  // needs padding, but the rule is kept whole.
   const std::int64_t rowBytes = (std::int64_t{32} * width / 8 + 3) & ~std::int64_t{3};
   const std::int64_t total = rowBytes * height;
   if (total > std::numeric_limits<std::int32_t>::max() - kBmpHeaderBytes) return false;
@@ -61,24 +62,18 @@ void swapRedBlue(unsigned char* pixels, std::size_t bytes) {
 
 bool writeBmpFile(const char* path, const unsigned char header[kBmpHeaderBytes],
                   const unsigned char* pixels, std::uint32_t imageBytes) {
-  std::ofstream out(path, std::ios::out | std::ios::binary | std::ios::trunc);
-  if (out.fail()) {
+  OutputFile out{};
+  if (!openOutputFile(path, out, OutputTarget::FilesOnly)) {
     std::cerr << "fstream::open() failed." << std::endl;
     return false;
   }
-  errno = 0;
-  out.write(reinterpret_cast<const char*>(header), 2);
-  out.write(reinterpret_cast<const char*>(header + 2), kBmpFileHeaderBytes - 2);
-  out.write(reinterpret_cast<const char*>(header + kBmpFileHeaderBytes), kBmpInfoHeaderBytes);
-  out.write(reinterpret_cast<const char*>(pixels), static_cast<std::streamsize>(imageBytes));
-  out.flush();
-  if (out.fail()) {
+  if (!writeOutput(out, header, kBmpHeaderBytes) || !writeOutput(out, pixels, imageBytes)) {
     reportFailure(path, "write failed");
+    discardOutputFile(out);
     return false;
   }
-  out.close();
-  if (out.fail()) {
-    reportFailure(path, "close failed");
+  if (!commitOutputFile(out)) {
+    reportFailure(path, "write failed");
     return false;
   }
   return true;

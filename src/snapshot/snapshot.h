@@ -11,25 +11,27 @@ constexpr int kBmpInfoHeaderBytes = 40;             // BITMAPINFOHEADER
 constexpr int kBmpHeaderBytes = kBmpFileHeaderBytes + kBmpInfoHeaderBytes;
 constexpr int kBmpBytesPerPixel = 4;                // blue, green, red, alpha
 
-// Any caller: the pixel bytes of a w by h picture, computed in 64 bits.
-// False when w or h is negative or the file would not fit the format's
-// 32-bit size field.
+// Pure: the pixel bytes of a w by h picture, computed in 64 bits. False
+// when w or h is negative or the file would not fit the format's 32-bit
+// size field.
 bool bmpImageBytes(int width, int height, std::uint32_t& imageBytes);
 
-// Any caller: the 54 header bytes of a w by h picture (bottom row first),
-// little-endian. imageBytes must come from bmpImageBytes.
+// Pure, with imageBytes from bmpImageBytes: leaves the 54 header bytes of a
+// w by h picture (bottom row first), little-endian.
 void fillBmpHeader(unsigned char header[kBmpHeaderBytes], int width, int height,
                    std::uint32_t imageBytes);
 
-// Any caller: turns RGBA pixels as OpenGL reads them into the BMP's BGRA.
+// Pure: turns RGBA pixels as OpenGL reads them into the BMP's BGRA.
 void swapRedBlue(unsigned char* pixels, std::size_t bytes);
 
-// Any caller: writes header and pixels to `path`, replacing the file. On any
-// failure writes one line to stderr and returns false; an unopenable file
-// gives "fstream::open() failed.".
+// Writes header and pixels to `path` whole, or leaves the old file as it
+// was: a temporary file beside it replaces it once written and closed. On
+// any failure writes one line to stderr and returns false: "fstream::open()
+// failed." when the file cannot be created or replaced (a folder, no write
+// permission, a FIFO or device of that name), else the file and the reason.
 bool writeBmpFile(const char* path, const unsigned char header[kBmpHeaderBytes],
                   const unsigned char* pixels, std::uint32_t imageBytes);
 
-// The "s" key, between two display calls: writes the back buffer (the
-// newest complete picture) to kSnapshotPath. Needs the window current.
+// Needs the window current: writes its read buffer, the whole window at its
+// present size, to kSnapshotPath as writeBmpFile does.
 bool saveSnapshot();

@@ -1,8 +1,6 @@
 // orvik-check: says what the program makes of a mesh file and an exit file,
 // and why a map may look wrong, with file, line and field.
 //
-//   orvik-check [MESH [EXITS]] [--times FILE] [--json]
-//
 // Exit status: 0 both files read whole and every exit of use; 1 something
 // ignored, reading stopped early or an exit of no use; 2 a file could not
 // be read or written, or the command line is wrong.
@@ -11,7 +9,8 @@
 #include <cstring>
 #include <string>
 
-#include "check_report.h"
+#include "check.h"
+#include "files/output_file.h"
 
 namespace {
 
@@ -32,7 +31,8 @@ void printUsage(std::FILE* to) {
       "  EXITS  exit file, default %s\n"
       "  --times FILE  write every cell's travel time as CSV (cell,column,row,seconds)\n"
       "  --json        print the report as one JSON object\n"
-      "exit status: 0 all read and used, 1 something ignored or of no use, 2 a file unreadable\n",
+      "exit status: 0 all read and used, 1 something ignored or of no use, 2 a file unreadable\n"
+      "or unwritable\n",
       kMeshPath, kExitPath);
 }
 
@@ -46,16 +46,12 @@ bool parseOptions(int argc, char** argv, Options& options, bool& help) {
     } else if (arg == "--json") {
       options.json = true;
     } else if (arg == "--times") {
-      if (++i == argc) return false;
+      if (++i == argc || argv[i][0] == '\0') return false;
       options.timesPath = argv[i];
     } else if (arg.size() > 1 && arg[0] == '-') {
       return false;
-    } else if (positional == 0) {
-      options.meshPath = arg;
-      ++positional;
-    } else if (positional == 1) {
-      options.exitPath = arg;
-      ++positional;
+    } else if (positional < 2) {
+      (positional++ == 0 ? options.meshPath : options.exitPath) = arg;
     } else {
       return false;
     }
@@ -63,11 +59,11 @@ bool parseOptions(int argc, char** argv, Options& options, bool& help) {
   return true;
 }
 
-bool writeFile(const std::string& path, const std::string& bytes) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) return false;
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  return std::fclose(file) == 0 && written;
+// The whole text on standard output, every write and the final flush checked.
+bool printAll(const std::string& text) {
+  errno = 0;
+  const bool written = std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
+  return std::fflush(stdout) == 0 && written && !std::ferror(stdout);
 }
 
 }  // namespace
@@ -81,16 +77,21 @@ int main(int argc, char** argv) {
   }
   if (help) {
     printUsage(stdout);
-    return 0;
+    return printAll("") ? 0 : 2;
   }
-  const CheckReport report = checkPlan(loadInput(options.meshPath), loadInput(options.exitPath));
-  const std::string out = options.json ? formatJsonReport(report) : formatTextReport(report);
-  std::fwrite(out.data(), 1, out.size(), stdout);
-  int status = checkExitStatus(report);
-  if (!options.timesPath.empty() && !writeFile(options.timesPath, formatTimesCsv(report))) {
-    std::fprintf(stderr, "orvik-check: cannot write the times file %s: %s\n",
-                 options.timesPath.c_str(), std::strerror(errno));
-    status = 2;
+  CheckReport report = checkPlanFiles(options.meshPath, options.exitPath);
+  // The times file first, so that the report can state the status the
+  // program really returns.
+  if (!options.timesPath.empty() &&
+      !writeWholeFile(options.timesPath.c_str(), formatTimesCsv(report))) {
+    report.writeFailure = "the times file " + options.timesPath +
+                          " could not be written: " + std::strerror(errno);
+    std::fprintf(stderr, "orvik-check: %s\n", report.writeFailure.c_str());
   }
-  return status;
+  if (!printAll(options.json ? formatJsonReport(report) : formatTextReport(report))) {
+    std::fprintf(stderr, "orvik-check: cannot write the report: %s\n",
+                 std::strerror(errno != 0 ? errno : EIO));
+    return 2;
+  }
+  return checkExitStatus(report);
 }

@@ -1,0 +1,171 @@
+// orvik-check's findings about a plan: what the program makes of a mesh
+// file and an exit file, and what in them looks wrong. The files are read
+// once, with the program's own readers and walk (readMesh,
+// computeTravelTimesFrom), which hand every record and exit number to the
+// checker as they go; so the checker cannot count a record the program
+// drops or miss one it keeps. Uses (and overwrites) the global cell table.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "scene/reader.h"
+#include "scene/scene.h"
+
+// Histogram bins of whole minutes up to the cut-off; the last holds the
+// times from its minute up to the largest time the walk keeps.
+constexpr int kMinuteBins = static_cast<int>(kMaxMoves * kStepTime / kSecondsPerMinute) + 1;
+// Findings of one kind listed in full; beyond that they are only counted.
+constexpr int kKeptFindings = 1000;
+
+enum class InputFile { Mesh, Exits };
+
+// In the order the report lists them. The first group changes what the
+// program loads or seeds (exit status 1); the second describes the plan.
+enum class FindingKind {
+  ShortHeader,             // fewer than three lines: no records at all
+  MeshStopped,             // a field could not be read before the end
+  CellOutsideTable,        // record skipped: cell number outside 0..kMaxCellId
+  RepeatedCell,            // a later record replaced an earlier one
+  NoCells,                 // nothing to draw
+  ExitsStopped,            // a field could not be read before the end
+  ExitOutsideTable,        // skipped: no slot to seed
+  ExitWithoutRecord,       // seeds a slot that no mesh record names
+  ExitClosedIn,            // no move leads out of it: reaches nobody
+  NoExits,                 // every cell stays unreached
+  HeaderLooksLikeRecord,   // a header line that reads as a whole record
+  CellZeroStored,          // slot 0 is stored but never drawn
+  SharedPosition,          // two cells drawn on one grid square
+  NeighbourWithoutRecord,  // an open side leads into a slot with no record
+  NeighbourNotNamedBack,   // A's right is B, B's left is not A
+  NeighbourNotBeside,      // named both ways but not adjacent on the grid
+  OutsideMapArea,          // drawn left of or below the map's origin: not seen
+  PositionTooLarge,        // too far out for the float vertices to tell cells apart
+  RepeatedExit,            // listed again; changes nothing
+};
+constexpr int kFindingKinds = static_cast<int>(FindingKind::RepeatedExit) + 1;
+constexpr FindingKind kLastLoadFinding = FindingKind::NoExits;
+
+// Part of a message: words of the checker's own, or text taken from an input
+// file, which each report shows its own way (escaped and cut for a terminal,
+// raw in JSON).
+struct MessagePiece {
+  bool fromFile;
+  std::string text;
+  bool cut;  // file text that went on beyond `text`
+};
+using Message = std::vector<MessagePiece>;
+
+struct Finding {
+  FindingKind kind;
+  InputFile file;
+  std::int64_t line;  // 1-based line in `file`, 0 when there is none
+  int field;          // 1-based field of the record, 0 when there is none
+  Message message;    // without file and line
+};
+
+// Where a reader stopped before the end of its file.
+struct ReadStop {
+  bool early;  // false: the file ended cleanly after the last field
+  FieldResult result;
+  int field;          // 1-based
+  std::int64_t line;  // 1-based
+  std::string text;   // the first bytes of the white-space-delimited text found there
+  bool textCut;       // the text went on beyond them
+};
+
+struct MeshSummary {
+  std::int64_t lines;        // lines read, up to where reading ended
+  bool headerWhole;          // three header lines were there to skip
+  std::int64_t recordsRead;  // records whose 13 fields were read
+  std::int64_t recordsStored;   // of those, stored in the table (cell number in range)
+  std::int64_t skippedOutside;  // of those, skipped for a cell number outside the table
+  std::int64_t repeatedCells;   // stored records that replaced an earlier one
+  int cellsStored;              // distinct drawn cells (1..kMaxCellId) in the table
+  ReadStop stop;
+};
+
+struct ExitSummary {
+  std::int64_t numbersRead;     // exit numbers read, in file order
+  std::int64_t seeded;          // of those, inside the table (repeats included)
+  std::int64_t skippedOutside;  // of those, outside 0..kMaxCellId
+  int distinctExits;            // distinct slots seeded
+  ReadStop stop;
+};
+
+// Over the drawn cells that the mesh stored.
+struct TimeSummary {
+  int cells;
+  int reached;                 // time 0..kMaxMoves moves
+  int fiveMinutesOrMore;       // reached, time >= kScaleMaxTime
+  int unreached;               // kUnreachedTime
+  int beyondCutoff;            // of the unreached: a path exists, longer than kMaxMoves
+  int noPath;                  // of the unreached: no exit leads there at all
+  float largest;               // s, largest reached time; -1 when none was reached
+  int perMinute[kMinuteBins];  // reached cells by whole minutes of time
+};
+
+struct ExtentSummary {
+  double maxX, maxY;                  // map units, the program's MeshExtent
+  std::int32_t minColumn, maxColumn;  // grid, over the stored drawn cells
+  std::int32_t minRow, maxRow;        // grid
+  CellId highestCell;                 // 0 when no cell was stored
+};
+
+// One row of the times file.
+struct CellTime {
+  CellId cell;
+  std::int32_t column, row;  // grid
+  float seconds;             // kUnreachedTime when no exit reaches it in time
+};
+
+struct CheckReport {
+  std::string meshPath, exitPath;
+  bool meshOpened, exitOpened;       // false: missing or unreadable
+  std::string meshError, exitError;  // why, when not opened
+  MeshSummary mesh;
+  ExitSummary exits;
+  TimeSummary times;
+  ExtentSummary extent;
+  std::vector<Finding> findings[kFindingKinds];  // the first kKeptFindings of each kind
+  std::int64_t findingCounts[kFindingKinds];     // all of each kind
+  std::vector<CellTime> cellTimes;               // stored drawn cells, by cell number
+  // The checker's own record count and a breadth-first walk match what the
+  // program's reader stored and what its walk computed.
+  bool agreesWithProgram;
+  std::string writeFailure;  // a file the checker was asked to write and could not, and why
+};
+
+// Reads the two files with the program's readers in pieces and collects the
+// facts and findings; a file that cannot be read is reported, not fatal.
+CheckReport checkPlanFiles(const std::string& meshPath, const std::string& exitPath);
+
+// checkPlanFiles on texts in memory, handed to the readers in pieces of
+// pieceBytes (0: in one piece); the paths only name the texts.
+CheckReport checkPlanTexts(const std::string& meshPath, std::string_view meshText,
+                           const std::string& exitPath, std::string_view exitText,
+                           std::size_t pieceBytes = 0);
+
+// 2: a file could not be read or written; 1: something was ignored, reading stopped
+// early or an exit is of no use; 0 otherwise.
+int checkExitStatus(const CheckReport& report);
+
+// Plain lines for a person; each kind of finding lists at most `listed`
+// messages and then says how many more there are. Text from the files is
+// quoted, cut and escaped so that every line stays one plain line.
+std::string formatTextReport(const CheckReport& report, int listed = 20);
+
+// The same facts as one JSON object, with up to kKeptFindings findings of
+// each kind and the count of all; text from the files as it stands, invalid
+// UTF-8 replaced by U+FFFD.
+std::string formatJsonReport(const CheckReport& report);
+
+// "cell,column,row,seconds", one row per stored drawn cell; empty seconds
+// for an unreached cell.
+std::string formatTimesCsv(const CheckReport& report);
+
+// A message as the text report shows it: file text quoted, cut after a few
+// dozen bytes, with control bytes and bytes that are not UTF-8 as \xNN.
+std::string messageText(const Message& message);

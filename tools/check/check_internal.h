@@ -1,0 +1,62 @@
+// Shared by the checker's own files: its notes on each slot, kept beside the
+// program's cell table while one plan is checked, the store of findings and
+// the words that messages are made of.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "check.h"
+
+// Per slot, cleared by clearNotes before each plan.
+extern std::int64_t firstLine[kSlotCount];   // line of the slot's first record, 0 none
+extern std::int64_t recordLine[kSlotCount];  // line of the record that stands, 0 none
+extern std::int32_t gridColumn[kSlotCount];  // grid, of the record that stands
+extern std::int32_t gridRow[kSlotCount];     // grid, of the record that stands
+extern std::int64_t exitLine[kSlotCount];    // line of the exit's first listing, 0 not an exit
+extern CellId storedSlots[kSlotCount];       // slots with a record, in file order
+extern int storedCount;                      // entries of storedSlots in use
+extern CellId exitSlots[kSlotCount];         // distinct exits in the order first listed
+extern int exitCount;                        // entries of exitSlots in use
+
+// Leaves every note empty.
+void clearNotes();
+
+// Counts the finding and keeps it while fewer than kKeptFindings of its kind are kept.
+void addFinding(CheckReport& r, FindingKind kind, InputFile file, std::int64_t line, int field,
+                Message message);
+
+// Message pieces: the checker's own words, and text from a file.
+MessagePiece own(std::string words);
+MessagePiece quote(std::string_view fileText, bool cut = false);
+MessagePiece quote(const KeptText& fileText);
+
+std::string num(long long value);
+// "1 record", "2 records".
+std::string plural(long long count, const char* one, const char* many);
+// `value` with `decimals` digits after the point.
+std::string fixed(double value, int decimals);
+// The last part of a path, as reports name the files.
+std::string baseName(const std::string& path);
+
+// Why a field could not be read, as words after the quoted text.
+const char* failureReason(FieldResult result);
+
+// When the failing field was glued to the one before it ("12," or "2.5"),
+// adds what the reader made of them; `previous` names the field before.
+void appendGluedHint(Message& m, const FieldFailure& f, const std::string& previous);
+
+// The steps of checking one plan, in the order checkPlanTexts runs them.
+void noteMeshRecord(const MeshRecord& record, void* report);
+void describeMeshStop(const FieldFailure& failure, CheckReport& r);
+void checkHeaderLines(const KeptText lines[kMeshHeaderLines], CheckReport& r);
+void checkPlacesAndNeighbours(CheckReport& r);
+void noteExitNumber(CellId exit, std::int64_t line, void* report);
+void describeExitStop(const FieldFailure& failure, CheckReport& r);
+void checkExitsLeadOut(CheckReport& r);
+void summariseTimesAndExtent(CheckReport& r);
+
+// The text report's sections after the findings, each appended to `out`.
+void appendTimes(std::string& out, const CheckReport& r);
+void appendExtent(std::string& out, const CheckReport& r);
+void appendResult(std::string& out, const CheckReport& r);

@@ -1,0 +1,153 @@
+// One plan checked: both files read once through the program's readers,
+// which hand each record and exit number to the checker's notes, then the
+// checks that need the whole table.
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "check_internal.h"
+
+std::int64_t firstLine[kSlotCount];
+std::int64_t recordLine[kSlotCount];
+std::int32_t gridColumn[kSlotCount];
+std::int32_t gridRow[kSlotCount];
+std::int64_t exitLine[kSlotCount];
+CellId storedSlots[kSlotCount];
+int storedCount;
+CellId exitSlots[kSlotCount];
+int exitCount;
+
+void clearNotes() {
+  std::fill(std::begin(firstLine), std::end(firstLine), 0);
+  std::fill(std::begin(recordLine), std::end(recordLine), 0);
+  std::fill(std::begin(gridColumn), std::end(gridColumn), 0);
+  std::fill(std::begin(gridRow), std::end(gridRow), 0);
+  std::fill(std::begin(exitLine), std::end(exitLine), 0);
+  storedCount = 0;
+  exitCount = 0;
+}
+
+void addFinding(CheckReport& r, FindingKind kind, InputFile file, std::int64_t line, int field,
+                Message message) {
+  const int k = static_cast<int>(kind);
+  ++r.findingCounts[k];
+  if (r.findings[k].size() < static_cast<std::size_t>(kKeptFindings)) {
+    r.findings[k].push_back(Finding{kind, file, line, field, std::move(message)});
+  }
+}
+
+namespace {
+
+// Lines read up to where the cursor stands; a last line without LF counts.
+std::int64_t linesRead(const TextCursor& in) {
+  if (cursorOffset(in) == 0) return 0;
+  const bool endsInLineFeed = in.pos > in.base && in.pos[-1] == '\n';
+  return in.line - (endsInLineFeed ? 1 : 0);
+}
+
+void noteEmptyInputs(CheckReport& r) {
+  if (cellNamed[0]) {
+    addFinding(r, FindingKind::CellZeroStored, InputFile::Mesh, recordLine[0], 1,
+               {own("cell 0 has a record, but slot 0 is never drawn; it is left out of the counts "
+                    "and the times file, though walking may pass through it.")});
+  }
+  if (r.meshOpened && r.mesh.headerWhole && r.mesh.cellsStored == 0) {
+    addFinding(r, FindingKind::NoCells, InputFile::Mesh, 0, 0,
+               {own("no drawn cell was stored: the map is empty.")});
+  }
+  if (r.exitOpened && r.exits.distinctExits == 0) {
+    addFinding(r, FindingKind::NoExits, InputFile::Exits, 0, 0,
+               {own("no exit was seeded: every cell stays unreached.")});
+  }
+}
+
+void readMeshInto(TextCursor& in, CheckReport& r) {
+  KeptText header[kMeshHeaderLines]{};
+  FieldFailure stop{};
+  MeshReading seen{noteMeshRecord, &r, false, false, &stop, header};
+  readMesh(in, &seen);
+  r.mesh.lines = linesRead(in);
+  r.mesh.headerWhole = seen.headerWhole;
+  r.mesh.cellsStored = static_cast<int>(std::count(cellNamed + 1, cellNamed + kSlotCount, true));
+  if (!seen.headerWhole) {
+    if (r.meshOpened) {
+      addFinding(r, FindingKind::ShortHeader, InputFile::Mesh, 0, 0,
+                 {own(r.mesh.lines == 0
+                          ? std::string("the file is empty; no record is read.")
+                          : "the file has only " + plural(r.mesh.lines, "line", "lines") +
+                                "; the first three lines are a header, so no record is read.")});
+    }
+    return;
+  }
+  checkHeaderLines(header, r);
+  describeMeshStop(stop, r);
+}
+
+// A read error after the open is a file the checker could not read whole.
+void noteReadError(const TextCursor& in, bool& opened, std::string& error) {
+  if (in.readError == 0) return;
+  opened = false;
+  error = std::strerror(in.readError);
+}
+
+CheckReport checkCursors(TextCursor& mesh, TextCursor& exits, CheckReport r) {
+  clearScene();
+  clearNotes();
+  readMeshInto(mesh, r);
+  noteReadError(mesh, r.meshOpened, r.meshError);
+  checkPlacesAndNeighbours(r);
+  FieldFailure stop{};
+  ExitReading seen{noteExitNumber, &r, &stop};
+  computeTravelTimesFrom(exits, &seen);
+  noteReadError(exits, r.exitOpened, r.exitError);
+  describeExitStop(stop, r);
+  checkExitsLeadOut(r);
+  noteEmptyInputs(r);
+  summariseTimesAndExtent(r);
+  return r;
+}
+
+CheckReport blankReport(const std::string& meshPath, const std::string& exitPath) {
+  CheckReport r{};
+  r.meshPath = meshPath;
+  r.exitPath = exitPath;
+  r.meshOpened = true;
+  r.exitOpened = true;
+  return r;
+}
+
+void openOrExplain(const std::string& path, TextCursor& in, bool& opened, std::string& error) {
+  errno = 0;
+  opened = openFileCursor(path.c_str(), in);
+  if (!opened) error = errno != 0 ? std::strerror(errno) : "cannot be opened";
+}
+
+}  // namespace
+
+CheckReport checkPlanFiles(const std::string& meshPath, const std::string& exitPath) {
+  CheckReport r = blankReport(meshPath, exitPath);
+  TextCursor mesh{};
+  TextCursor exits{};
+  openOrExplain(meshPath, mesh, r.meshOpened, r.meshError);
+  openOrExplain(exitPath, exits, r.exitOpened, r.exitError);
+  r = checkCursors(mesh, exits, std::move(r));
+  closeCursor(mesh);
+  closeCursor(exits);
+  return r;
+}
+
+CheckReport checkPlanTexts(const std::string& meshPath, std::string_view meshText,
+                           const std::string& exitPath, std::string_view exitText,
+                           std::size_t pieceBytes) {
+  TextCursor mesh = makeCursor(meshText, pieceBytes);
+  TextCursor exits = makeCursor(exitText, pieceBytes);
+  return checkCursors(mesh, exits, blankReport(meshPath, exitPath));
+}
+
+int checkExitStatus(const CheckReport& r) {
+  if (!r.meshOpened || !r.exitOpened || !r.writeFailure.empty()) return 2;
+  for (int k = 0; k <= static_cast<int>(kLastLoadFinding); ++k) {
+    if (r.findingCounts[k] > 0) return 1;
+  }
+  return 0;
+}
