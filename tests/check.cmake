@@ -39,3 +39,28 @@ if(EXISTS ${PROJECT_SOURCE_DIR}/in/Mesh.csv)
 endif()
 set_tests_properties(check.CleanFilesGiveStatusZero check.TimesFile check.BrokenFileGivesStatusOne
   check.MissingFileGivesStatusTwo check.JsonParses PROPERTIES LABELS check)
+
+# Output that cannot be written is a failure, never a silent status 0: a
+# full standard output, a JSON report cut off by a full file system (the
+# file-size limit plays it), a times file on a full disk (the report, written
+# after it, states the status really returned), and an empty times path.
+add_test(NAME check.FullOutputGivesStatusTwo
+  COMMAND sh -c "cd \"$1\" && { \"$0\" Corridor.csv Exits.dat >/dev/full 2>\"$2/full.err\"; test $? -eq 2; } && grep -q 'cannot write the report' \"$2/full.err\" && { (trap '' XFSZ; ulimit -f 1; \"$0\" Corridor.csv Exits.dat --json >\"$2/cut.json\" 2>\"$2/cut.err\"); test $? -eq 2; } && grep -q 'cannot write the report' \"$2/cut.err\""
+          ${check} ${check_data} ${CMAKE_CURRENT_BINARY_DIR})
+add_test(NAME check.TimesFileFailureIsTheStatusReported
+  COMMAND sh -c "cd \"$1\" && \"$0\" Corridor.csv Exits.dat --times /dev/full >\"$2/times.out\" 2>/dev/null; s=$?; test $s -eq 2 && grep -q 'exit status 2' \"$2/times.out\" && ! grep -q 'exit status 0' \"$2/times.out\" && { \"$0\" Corridor.csv Exits.dat --times '' 2>\"$2/empty.err\" >/dev/null; test $? -eq 2; } && grep -q usage \"$2/empty.err\""
+          ${check} ${check_data} ${CMAKE_CURRENT_BINARY_DIR})
+
+# Memory bounded by the tables whatever the files hold: a 4 GB sparse mesh
+# file, /dev/urandom, and a million repeated records, each under a cap of
+# address space far below what reading them whole took.
+add_test(NAME check.HugeAndEndlessFilesUnderACap
+  COMMAND sh -c "d=\"$1/huge\"; rm -rf \"$d\" && mkdir -p \"$d\" && truncate -s 4G \"$d/sparse.csv\" && ln -s /dev/urandom \"$d/random\" && (ulimit -v 2000000; \"$0\" \"$d/sparse.csv\" \"$d/random\" >\"$d/a.txt\"; test $? -eq 1) && (ulimit -v 2000000; \"$0\" \"$d/random\" \"$d/random\" --json >\"$d/b.json\"; test $? -eq 1) && grep -q 'no record is read' \"$d/a.txt\"; s=$?; rm -rf \"$d\"; exit $s"
+          ${check} ${CMAKE_CURRENT_BINARY_DIR})
+add_test(NAME check.MillionRepeatsUnderACap
+  COMMAND sh -c "d=\"$1/repeats\"; rm -rf \"$d\" && mkdir -p \"$d\" && printf 'h\\nh\\nh\\n' >\"$d/m.csv\" && yes '1 -1 -1 -1 -1 1 1 floor 0 0 a b c' | head -n 1000000 >>\"$d/m.csv\" && echo 1 >\"$d/e.dat\" && (ulimit -v 300000; \"$0\" \"$d/m.csv\" \"$d/e.dat\" --json >\"$d/r.json\"; test $? -eq 1) && grep -q '\"repeatedCell\":999999' \"$d/r.json\"; s=$?; rm -rf \"$d\"; exit $s"
+          ${check} ${CMAKE_CURRENT_BINARY_DIR})
+set_tests_properties(check.FullOutputGivesStatusTwo check.TimesFileFailureIsTheStatusReported
+  PROPERTIES LABELS check)
+set_tests_properties(check.HugeAndEndlessFilesUnderACap check.MillionRepeatsUnderACap
+  PROPERTIES LABELS "check;memcap")

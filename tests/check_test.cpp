@@ -340,3 +340,68 @@ TEST_F(PlanCheck, LastMinuteBinEndsAtTheLongestTimeKept) {
   EXPECT_NE(report.find("6-7: 15, 7 min to 448 s: 8\n"), std::string::npos) << report;
   EXPECT_EQ(report.find("7-7.5"), std::string::npos);
 }
+
+// Findings are counted without end but kept only up to a bound, so that a
+// file of a million repeated records cannot take the checker's memory.
+TEST_F(PlanCheck, FindingsAreCountedAllButKeptUpToABound) {
+  std::string mesh = room();
+  for (int i = 0; i < kKeptFindings + 500; ++i) mesh += meshRecord(2, 3, -1, 1, 5, 2, 1);
+  const CheckReport r = check(mesh, "1");
+  EXPECT_EQ(count(r, FindingKind::RepeatedCell), kKeptFindings + 500);
+  EXPECT_EQ(r.findings[static_cast<int>(FindingKind::RepeatedCell)].size(),
+            static_cast<std::size_t>(kKeptFindings));
+  const nlohmann::json json = nlohmann::json::parse(formatJsonReport(r));
+  EXPECT_EQ(json["findingCounts"]["repeatedCell"], kKeptFindings + 500);
+  EXPECT_EQ(json["findings"].size(), static_cast<std::size_t>(kKeptFindings));
+  EXPECT_NE(formatTextReport(r).find("... and 1480 more like this"), std::string::npos);
+}
+
+// Line numbers past 2^31 stay positive from the reader to the JSON.
+TEST_F(PlanCheck, LineNumbersBeyondThirtyTwoBits) {
+  TextCursor in = makeCursor("h\nh\nh\n\n\n1 2 x");
+  in.line = 2147483640;
+  ASSERT_TRUE(skipMeshHeader(in));
+  MeshRecord record{};
+  FieldFailure failure{};
+  EXPECT_FALSE(readMeshRecord(in, record, failure));
+  EXPECT_EQ(failure.line, 2147483645);
+
+  CheckReport r = check(room() + "7 x\n", "1");
+  r.mesh.stop.line = 3000000000;
+  r.findings[static_cast<int>(FindingKind::MeshStopped)][0].line = 3000000001;
+  const nlohmann::json json = nlohmann::json::parse(formatJsonReport(r));
+  EXPECT_EQ(json["mesh"]["stop"]["line"], 3000000000);
+  EXPECT_EQ(json["findings"][0]["line"], 3000000001);
+  EXPECT_NE(formatTextReport(r).find("Mesh.csv:3000000001: record 7"), std::string::npos);
+}
+
+// Columns and rows from 1 up are what the map shows; cells left of or below
+// it, or so far out that float corners merge, are noted.
+TEST_F(PlanCheck, CellsTheMapCannotShowAreNoted) {
+  const CheckReport r =
+      check(room() + meshRecord(7, -1, -1, -1, -1, 0, 5) + meshRecord(8, -1, -1, -1, -1, 4, -2) +
+                meshRecord(9, -1, -1, -1, -1, 20000000, 1),
+            "1");
+  EXPECT_EQ(count(r, FindingKind::OutsideMapArea), 2);
+  EXPECT_EQ(first(r, FindingKind::OutsideMapArea).line, 10);
+  EXPECT_EQ(count(r, FindingKind::PositionTooLarge), 1);
+  EXPECT_NE(text(first(r, FindingKind::PositionTooLarge)).find("cell 9"), std::string::npos);
+  EXPECT_EQ(checkExitStatus(r), 0);  // notes only
+  EXPECT_EQ(totalFindings(check(room(), "1")), 0);
+}
+
+// A byte-order mark before a number makes it no number; the message shows
+// the mark instead of a "1" that looks like the number it is not.
+TEST_F(PlanCheck, InvisibleCharactersAreSpelledOut) {
+  const CheckReport r = check(room(), "\xEF\xBB\xBF" "1\n");
+  const std::string message = text(first(r, FindingKind::ExitsStopped));
+  EXPECT_NE(message.find("\"\\xEF\\xBB\\xBF1\" is not a whole number"), std::string::npos)
+      << message;
+  for (const char* hidden : {"\xE2\x80\x8B", "\xC2\xA0", "\xE2\x80\xAE", "\x7F", "\x1B"}) {
+    const CheckReport odd = check(room(), std::string(hidden) + "2\n");
+    EXPECT_EQ(text(first(odd, FindingKind::ExitsStopped)).find(hidden), std::string::npos)
+        << hidden;
+  }
+  const nlohmann::json json = nlohmann::json::parse(formatJsonReport(r));
+  EXPECT_EQ(json["exits"]["stop"]["text"], "\xEF\xBB\xBF" "1");
+}

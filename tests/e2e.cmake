@@ -4,7 +4,8 @@
 set(ORVIK_E2E_DIR ${CMAKE_CURRENT_SOURCE_DIR}/e2e)
 set(ORVIK_E2E_SCRATCH ${CMAKE_CURRENT_BINARY_DIR}/e2e)
 
-foreach(case StartPicture Pan ZoomAndReset ZoomFloor SnapshotFile SnapshotBlocked)
+foreach(case StartPicture Pan ZoomAndReset ZoomFloor SnapshotFile SnapshotBlocked
+    KeysThenSnapshotAtOnce HugeAndEndlessInputs)
   add_test(NAME e2e.${case}
     COMMAND ${Python3_EXECUTABLE} ${ORVIK_E2E_DIR}/program_cases.py
       --orvik $<TARGET_FILE:orvik> --scratch ${ORVIK_E2E_SCRATCH}/${case} ${case})
@@ -20,3 +21,5 @@ endforeach()
 get_property(orvik_e2e_tests DIRECTORY PROPERTY TESTS)
 list(FILTER orvik_e2e_tests INCLUDE REGEX "^e2e\\.")
 set_tests_properties(${orvik_e2e_tests} PROPERTIES LABELS e2e TIMEOUT 120)
+# Under a cap of address space, which the sanitizers' shadow memory cannot live with.
+set_tests_properties(e2e.HugeAndEndlessInputs PROPERTIES LABELS "e2e;memcap")

@@ -10,6 +10,7 @@ import contextlib
 import ctypes
 import math
 import os
+import resource
 import select
 import shutil
 import signal
@@ -462,15 +463,30 @@ def stop(process):
             process.wait()
 
 
+def limited(address_bytes):
+    """A child set-up that dies with the parent and, when address_bytes is
+    given, may map no more than that (as `ulimit -v` does)."""
+    def set_up():
+        die_with_parent()
+        if address_bytes is not None:
+            resource.setrlimit(resource.RLIMIT_AS, (address_bytes, address_bytes))
+    return set_up
+
+
 @contextlib.contextmanager
-def running_program(orvik, scratch, plan):
-    """orvik in scratch/work/run with the plan in scratch/work/in, in its
-    own X server; stops both on the way out."""
+def running_program(orvik, scratch, plan, write_in=None, address_bytes=None):
+    """orvik in scratch/work/run with the plan in scratch/work/in (or what
+    write_in(folder) puts there), in its own X server, its address space
+    capped at address_bytes if given; stops both on the way out."""
     if scratch.exists():
         shutil.rmtree(scratch)
     run_dir = scratch / "work" / "run"
     run_dir.mkdir(parents=True)
-    write_plan(plan, scratch / "work" / "in")
+    if write_in is None:
+        write_plan(plan, scratch / "work" / "in")
+    else:
+        (scratch / "work" / "in").mkdir()
+        write_in(scratch / "work" / "in")
     with open(scratch / "xvfb.log", "wb") as xlog:
         xvfb, display = start_xvfb(xlog)
     env = dict(os.environ, DISPLAY=display)
@@ -479,7 +495,7 @@ def running_program(orvik, scratch, plan):
     try:
         with open(stderr_path, "wb") as err, open(scratch / "orvik.stdout", "wb") as out:
             program = subprocess.Popen([str(orvik)], cwd=run_dir, env=env, stdout=out, stderr=err,
-                                       preexec_fn=die_with_parent)
+                                       preexec_fn=limited(address_bytes))
         try:
             found = xdotool(env, "search", "--sync", "--pid", str(program.pid), "--name",
                             WINDOW_TITLE, timeout=START_UP_LIMIT)
@@ -515,6 +531,12 @@ def snapshot(session):
     if path.is_file():
         path.unlink()
     press(session, ["s"])
+    return complete_snapshot(session)
+
+
+def complete_snapshot(session):
+    """snapshot.bmp, once an "s" already sent has written it whole."""
+    path = session.run_dir / "snapshot.bmp"
     deadline = time.monotonic() + SNAPSHOT_LIMIT
     last_size = -1
     while time.monotonic() < deadline:

@@ -158,6 +158,49 @@ def case_snapshot_blocked(orvik, scratch):
         d.quit_with_escape(session)
 
 
+def case_keys_then_snapshot_at_once(orvik, scratch):
+    """Keys and "s" sent in one batch with no delay: the file shows the view
+    after every key before the "s", not the picture drawn before them."""
+    plan = d.sample_plan()
+    view = d.View()
+    with d.running_program(orvik, scratch, plan) as session:
+        path = session.run_dir / "snapshot.bmp"
+        for keys in (["6"], ["w"] * 20, ["i", "i", "4"], ["0", "W"], ["k"] * 7):
+            if path.exists():
+                path.unlink()
+            d.press(session, keys + ["s"], delay_ms=0)
+            d.apply_keys(view, keys)
+            bmp = d.complete_snapshot(session)
+            try:
+                d.check_picture(bmp, plan, view)
+            except d.Failure as failure:
+                raise d.Failure(f"after {d.describe_keys(keys)} and 's' at once: {failure}")
+        d.quit_with_escape(session)
+
+
+def case_huge_and_endless_inputs(orvik, scratch):
+    """With at most 2 GB of address space the window opens on a 4 GB sparse
+    mesh file and on /dev/urandom in place of the mesh file, draws, and
+    Escape ends it with status 0: reading takes a fixed piece at a time."""
+    def sparse(folder):
+        with open(folder / "Mesh.csv", "wb") as mesh:
+            mesh.truncate(4 << 30)
+        (folder / "ExitGrid.dat").write_text("1\n")
+
+    def endless(folder):
+        (folder / "Mesh.csv").symlink_to("/dev/urandom")
+        (folder / "ExitGrid.dat").symlink_to("/dev/urandom")
+
+    for name, write_in in (("sparse", sparse), ("urandom", endless)):
+        with d.running_program(orvik, scratch / name, None, write_in=write_in,
+                               address_bytes=2_000_000 * 1024) as session:
+            try:
+                d.check_panel(d.settled_snapshot(session))
+                d.quit_with_escape(session)
+            except d.Failure as failure:
+                raise d.Failure(f"{name}: {failure}")
+
+
 CASES = {
     "StartPicture": case_start_picture,
     "Pan": case_pan,
@@ -165,6 +208,8 @@ CASES = {
     "ZoomFloor": case_zoom_floor,
     "SnapshotFile": case_snapshot_file,
     "SnapshotBlocked": case_snapshot_blocked,
+    "KeysThenSnapshotAtOnce": case_keys_then_snapshot_at_once,
+    "HugeAndEndlessInputs": case_huge_and_endless_inputs,
 }
 
 
