@@ -53,7 +53,7 @@ constexpr int kStepY[kSides] = {0, 1, 0, -1};  // cells
 constexpr int kCornerX[kSides] = {1, -1, -1, 1};  // half cells
 constexpr int kCornerY[kSides] = {1, 1, -1, -1};  // half cells
 
-std::uint8_t walkOut[kSlotCount];      // bit s: a walker may cross side s out of the cell
+CellId stepTo[kSlotCount][kSides];     // the cell a walker steps into across side s, 0 if none
 CellId walkIn[kSlotCount][kSides];     // the cell a walker comes from across side s, 0 if none
 std::int32_t bend[kSlotCount][kSides];   // node of corner k as a bend corner, -1 if none
 std::int64_t centreX[kSlotCount];      // half cells (map x / kHalfCell), cell centre
@@ -73,7 +73,6 @@ std::int32_t heapAt[kNodeCount];       // index of the node in heap, -1 when not
 int heapSize;                          // nodes in heap
 
 bool isFloor(std::int32_t c) { return c > 0 && c <= kMaxCellId && cellNamed[c]; }
-bool canLeave(CellId c, int s) { return (walkOut[c] >> s & 1) != 0; }
 CellId cellOf(std::int32_t node) {
   return node < kSlotCount ? node : (node - kSlotCount) / kSides;
 }
@@ -109,21 +108,19 @@ bool canStep(CellId c, int s) {
 CellId roundTo(CellId from, int at, int to) {
   if (at == to) return from;
   CellId c = from;
-  for (int p = at; canLeave(c, p);) {
-    c = kAcross[p][c];
+  for (int p = at; (c = stepTo[c][p]) != 0;) {
     p = (p + 1) % kSides;
     if (p == to) return c;
   }
   c = from;
-  for (int p = at; canLeave(c, (p + 1) % kSides);) {
-    c = kAcross[(p + 1) % kSides][c];
+  for (int p = at; (c = stepTo[c][(p + 1) % kSides]) != 0;) {
     p = (p + kSides - 1) % kSides;
     if (p == to) return c;
   }
   return 0;
 }
 
-bool openBothWays(CellId c, int s) { return canLeave(c, s) && walkIn[c][s] == kAcross[s][c]; }
+bool openBothWays(CellId c, int s) { return stepTo[c][s] != 0 && walkIn[c][s] == stepTo[c][s]; }
 
 // Corner k of c is a bend corner when the cells joined to c round the
 // vertex by sides open both ways are three or four without closing the
@@ -150,7 +147,7 @@ std::int32_t findBend(CellId c, int k) {
 }
 
 void prepareFloor() {
-  std::fill(std::begin(walkOut), std::end(walkOut), 0);
+  std::fill(&stepTo[0][0], &stepTo[0][0] + kSlotCount * kSides, 0);
   std::fill(&walkIn[0][0], &walkIn[0][0] + kSlotCount * kSides, 0);
   for (CellId c = 1; c <= kMaxCellId; ++c) {
     if (!isFloor(c)) continue;
@@ -158,7 +155,7 @@ void prepareFloor() {
     centreY[c] = std::llround(posY[c] / kHalfCell) - 1;
     for (int s = 0; s < kSides; ++s) {
       if (!canStep(c, s)) continue;
-      walkOut[c] |= static_cast<std::uint8_t>(1 << s);
+      stepTo[c][s] = kAcross[s][c];
       walkIn[kAcross[s][c]][(s + 2) % kSides] = c;
     }
   }
@@ -181,36 +178,40 @@ bool meetsCorner(CellId cell, int at, std::int32_t corner) {
 }
 
 // From `cell` (lower-left corner x0, y0, half cells from the start point)
-// along (dx, dy) to node `to`, crossing grid lines in the order met.
+// along (dx, dy) to node `to`, crossing grid lines in the order met. The
+// position along the segment counts in 1/whole of its length, so that
+// every grid line falls on a whole number.
 bool walkSegment(CellId cell, std::int64_t x0, std::int64_t y0, std::int64_t dx, std::int64_t dy,
                  std::int32_t to) {
   const std::int64_t ax = std::llabs(dx), ay = std::llabs(dy);
+  const std::int64_t whole = std::max<std::int64_t>(ax, 1) * std::max<std::int64_t>(ay, 1);
+  const std::int64_t perX = ax == 0 ? 0 : whole / ax, perY = ay == 0 ? 0 : whole / ay;
   const int sideX = dx > 0 ? 0 : 2, sideY = dy > 0 ? 1 : 3;
-  for (;;) {
-    const std::int64_t gx = dx > 0 ? x0 + 2 : -x0;  // half cells to the next line ahead
-    const std::int64_t gy = dy > 0 ? y0 + 2 : -y0;
-    if ((ax == 0 || gx >= ax) && (ay == 0 || gy >= ay)) {  // the end lies in this cell
-      if (to < kSlotCount) return cell == to;
-      const bool right = dx == x0 + 2, top = dy == y0 + 2;
-      return meetsCorner(cell, top ? (right ? 0 : 1) : (right ? 3 : 2), to);
-    }
-    const std::int64_t lineX = gx * ay, lineY = gy * ax;  // gx/ax against gy/ay
-    if (lineX < lineY) {
-      if (!canLeave(cell, sideX)) return false;
-      cell = kAcross[sideX][cell];
+  constexpr std::int64_t kNever = std::numeric_limits<std::int64_t>::max() / 2;
+  std::int64_t atX = ax == 0 ? kNever : (dx > 0 ? x0 + 2 : -x0) * perX;  // next vertical line
+  std::int64_t atY = ay == 0 ? kNever : (dy > 0 ? y0 + 2 : -y0) * perY;  // next horizontal line
+  while (atX < whole || atY < whole) {
+    if (atX <= atY) {
+      if (atX == atY) {  // exactly through the vertex ahead, into the diagonal cell
+        const int q = quadrant(dx, dy);
+        cell = roundTo(cell, (q + 2) % kSides, q);
+        y0 += 2 * kStepY[sideY];
+        atY += 2 * perY;
+      } else {
+        cell = stepTo[cell][sideX];
+      }
       x0 += 2 * kStepX[sideX];
-    } else if (lineY < lineX) {
-      if (!canLeave(cell, sideY)) return false;
-      cell = kAcross[sideY][cell];
+      atX += 2 * perX;
+    } else {
+      cell = stepTo[cell][sideY];
       y0 += 2 * kStepY[sideY];
-    } else {  // exactly through the vertex ahead, into the diagonal cell
-      const int q = quadrant(dx, dy);
-      cell = roundTo(cell, (q + 2) % kSides, q);
-      if (cell == 0) return false;
-      x0 += 2 * kStepX[sideX];
-      y0 += 2 * kStepY[sideY];
+      atY += 2 * perY;
     }
+    if (cell == 0) return false;
   }
+  if (to < kSlotCount) return cell == to;
+  const bool right = dx == x0 + 2, top = dy == y0 + 2;  // the end is a corner of this cell
+  return meetsCorner(cell, top ? (right ? 0 : 1) : (right ? 3 : 2), to);
 }
 
 // Corner to corner along a grid line: the cells on one side of it, in a
@@ -220,7 +221,7 @@ bool walkGridLine(CellId cell, int k, std::int64_t dx, std::int64_t dy, std::int
   const std::int64_t cells = (std::llabs(dx) + std::llabs(dy)) / 2;
   for (int side = 1; side <= 2; ++side) {
     CellId c = roundTo(cell, k, (s + side) % kSides);
-    for (std::int64_t i = 1; c != 0 && i < cells; ++i) c = canLeave(c, s) ? kAcross[s][c] : 0;
+    for (std::int64_t i = 1; c != 0 && i < cells; ++i) c = stepTo[c][s];
     if (c != 0 && meetsCorner(c, (s + 3 * (side - 1)) % kSides, to)) return true;
   }
   return false;
