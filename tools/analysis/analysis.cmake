@@ -1,5 +1,6 @@
 # Analysis of a loaded scene for the companion tools: the geodesic walking
 # time of every cell, to set beside the map's side-move count.
-add_library(orvik_analysis STATIC ${CMAKE_CURRENT_LIST_DIR}/geodesic.cpp)
+add_library(orvik_analysis STATIC ${CMAKE_CURRENT_LIST_DIR}/geodesic.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/floor.cpp)
 target_include_directories(orvik_analysis PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(orvik_analysis PUBLIC orvik_core)
