@@ -60,9 +60,9 @@ void siftUp(int i) {
 
 std::int32_t popNearest() {
   const std::int32_t top = heap[0];
-  heapAt[top] = -1;
   heap[0] = heap[--heapSize];
   heapAt[heap[0]] = 0;
+  heapAt[top] = -1;
   for (int i = 0;;) {
     const int l = 2 * i + 1, r = l + 1;
     int least = i;
