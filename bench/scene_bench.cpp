@@ -15,6 +15,7 @@
 #include "baseline.h"
 #include "color/color.h"
 #include "draw/draw.h"
+#include "geodesic.h"
 #include "plans.h"
 #include "scene/reader.h"
 #include "scene/scene.h"
@@ -181,6 +182,22 @@ void breadthFirst(benchmark::State& state, int p) {
   setCells(state, plans[p]);
 }
 
+// The geodesic times of tools/analysis beside the side-move walk above,
+// from the same exits (as the exit reader yields them, outside ones kept:
+// the geodesic skips them itself).
+CellId exitList[kSlotCount];  // one plan's exits, in file order
+float geodesicTime[kSlotCount];  // s
+
+void geodesicTimes(benchmark::State& state, int p) {
+  loadFromText(plans[p]);
+  int count = 0;
+  TextCursor in = makeCursor(plans[p].exits);
+  FieldFailure failure{};
+  while (count < kSlotCount && readExitRecord(in, exitList[count], failure)) ++count;
+  for (auto _ : state) computeGeodesicTimes(exitList, count, geodesicTime);
+  setCells(state, plans[p]);
+}
+
 // Times from the exits to past the cut-off, fractions and unreached included.
 void colorPerCall(benchmark::State& state) {
   constexpr int kTimes = 1024;
@@ -209,6 +226,7 @@ void registerPlan(int p) {
   add("computeTravelTimes", travelTimesFile);
   add("fillQuadColors", quadColors);
   add("breadthFirst", breadthFirst);
+  add("geodesic", geodesicTimes);
   benchmark::RegisterBenchmark(("walkCounts/" + name).c_str(), walkCounts, p)
       ->Iterations(1)
       ->Unit(benchmark::kMicrosecond);

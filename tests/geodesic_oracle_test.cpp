@@ -1,0 +1,275 @@
+// Geodesic times against answers found another way: an exact search over
+// the visibility graph of small random plans, worked on the plan's own
+// characters rather than the cell table; and the two bounds every time
+// keeps on the sample station and the generated stations.
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <random>
+
+#include "geodesic_support.h"
+#include "plans.h"
+#include "scene/reader.h"
+
+namespace {
+
+using GeodesicOracle = SceneTest;
+
+constexpr double kNone = std::numeric_limits<double>::infinity();
+constexpr double kSecondsPerHalfCell = kStepTime / 2;  // a cell is two half cells wide
+
+// The plan's grid, cell (c, r) from 0 at the lower left, spanning
+// [2c, 2c + 2] x [2r, 2r + 2] in half cells.
+struct Grid {
+  std::vector<std::string> lines;  // top line first
+};
+
+const PlanSymbol* symbolAt(const Grid& g, int c, int r) {
+  const int line = static_cast<int>(g.lines.size()) - 1 - r;
+  if (c < 0 || r < 0 || line < 0 || c >= static_cast<int>(g.lines[line].size())) return nullptr;
+  return findPlanSymbol(g.lines[line][c]);
+}
+
+bool isFloor(const Grid& g, int c, int r) {
+  const PlanSymbol* s = symbolAt(g, c, r);
+  return s != nullptr && s->kind != nullptr;
+}
+
+// The side between (c, r) and (c + dc, r + dr): walls sit on a cell's left
+// or bottom side only.
+bool open(const Grid& g, int c, int r, int dc, int dr) {
+  if (!isFloor(g, c, r) || !isFloor(g, c + dc, r + dr)) return false;
+  const PlanSymbol* s = symbolAt(g, std::max(c, c + dc), std::max(r, r + dr));
+  return dc != 0 ? s->leftWall == 0 : s->bottomWall == 0;
+}
+
+// From a cell into the next one a straight segment meets: across a side,
+// or through a vertex when an L-shaped route round it is open.
+bool passes(const Grid& g, int c, int r, int dc, int dr) {
+  if (dc == 0 || dr == 0) return open(g, c, r, dc, dr);
+  return (open(g, c, r, dc, 0) && open(g, c + dc, r, 0, dr)) ||
+         (open(g, c, r, 0, dr) && open(g, c, r + dr, dc, 0));
+}
+
+struct Spot {
+  std::int64_t x, y;  // half cells
+  int c, r;           // the cell the spot is taken in
+};
+
+std::int64_t floorDiv(std::int64_t a, std::int64_t b) {
+  return a / b - (a % b != 0 && (a < 0) != (b < 0));
+}
+
+// Along a grid line: the cells on one side of it, a's first, b's last.
+bool alongLine(const Grid& g, const Spot& a, const Spot& b) {
+  const int sx = (b.x > a.x) - (b.x < a.x), sy = (b.y > a.y) - (b.y < a.y);
+  const auto inBox = [&](std::int64_t x, std::int64_t y) {
+    return x >= 2 * a.c && x <= 2 * a.c + 2 && y >= 2 * a.r && y <= 2 * a.r + 2;
+  };
+  if (!inBox(a.x, a.y) || !inBox(a.x + 2 * sx, a.y + 2 * sy)) return false;
+  int c = a.c, r = a.r;
+  for (std::int64_t i = 1; i < (std::llabs(b.x - a.x) + std::llabs(b.y - a.y)) / 2; ++i) {
+    if (!open(g, c, r, sx, sy)) return false;
+    c += sx;
+    r += sy;
+  }
+  return c == b.c && r == b.r;
+}
+
+// A walker goes straight from a to b: split the segment wherever x or y is
+// a whole number; each piece must lie in a floor cell and each piece pass
+// into the next.
+bool sees(const Grid& g, const Spot& a, const Spot& b) {
+  const std::int64_t dx = b.x - a.x, dy = b.y - a.y, ax = std::llabs(dx), ay = std::llabs(dy);
+  if (ax == 0 && ay == 0) {
+    return (a.c == b.c && a.r == b.r) || (std::abs(a.c - b.c) + std::abs(a.r - b.r) == 1 &&
+                                          open(g, a.c, a.r, b.c - a.c, b.r - a.r));
+  }
+  if ((ax == 0 && a.x % 2 == 0) || (ay == 0 && a.y % 2 == 0)) return alongLine(g, a, b);
+  const std::int64_t whole = std::max<std::int64_t>(ax, 1) * std::max<std::int64_t>(ay, 1);
+  const std::int64_t stepX = ax ? whole / ax : whole + 1, stepY = ay ? whole / ay : whole + 1;
+  int c = a.c, r = a.r;
+  for (std::int64_t t = 0, i = 1, j = 1; t < whole;) {
+    const std::int64_t next = std::min(i * stepX, j * stepY);
+    const std::int64_t mid = t + next;  // twice the piece's middle, in 1/whole
+    const int pc = static_cast<int>(floorDiv(2 * whole * a.x + dx * mid, 4 * whole));
+    const int pr = static_cast<int>(floorDiv(2 * whole * a.y + dy * mid, 4 * whole));
+    if (!isFloor(g, pc, pr)) return false;
+    if (t == 0 && (pc != a.c || pr != a.r)) return false;  // a corner leaves into its own cell
+    if ((pc != c || pr != r) && !passes(g, c, r, pc - c, pr - r)) return false;
+    c = pc;
+    r = pr;
+    i += next == i * stepX;
+    j += next == j * stepY;
+    t = next;
+  }
+  return c == b.c && r == b.r;
+}
+
+double length(const Spot& a, const Spot& b) {
+  return std::hypot(static_cast<double>(a.x - b.x), static_cast<double>(a.y - b.y));
+}
+
+// Exact times (s) by cell of the grid, kNone where no exit leads: Dijkstra
+// over exit centres and every corner of every floor cell, a corner taken
+// once per cell round it, then each cell from the best spot it sees.
+std::vector<double> oracleTimes(const Grid& g, int columns, int rows) {
+  std::vector<Spot> spots;
+  for (int r = 0; r < rows; ++r) {
+    for (int c = 0; c < columns; ++c) {
+      const PlanSymbol* s = symbolAt(g, c, r);
+      if (s != nullptr && s->exit) spots.push_back({2 * c + 1, 2 * r + 1, c, r});
+    }
+  }
+  const std::size_t exits = spots.size();
+  for (int r = 0; r < rows; ++r) {
+    for (int c = 0; c < columns; ++c) {
+      for (int k = 0; k < 4 && isFloor(g, c, r); ++k) {
+        spots.push_back({2 * c + 2 * (k & 1), 2 * r + (k & 2), c, r});
+      }
+    }
+  }
+  std::vector<double> best(spots.size(), kNone);
+  std::vector<bool> done(spots.size(), false);
+  std::fill(best.begin(), best.begin() + exits, 0.0);
+  for (;;) {
+    std::size_t u = spots.size();
+    for (std::size_t i = 0; i < spots.size(); ++i) {
+      if (!done[i] && best[i] < kNone && (u == spots.size() || best[i] < best[u])) u = i;
+    }
+    if (u == spots.size()) break;
+    done[u] = true;
+    for (std::size_t v = 0; v < spots.size(); ++v) {
+      const double via = best[u] + length(spots[u], spots[v]);
+      if (!done[v] && via < best[v] && sees(g, spots[v], spots[u])) best[v] = via;
+    }
+  }
+  std::vector<double> times(static_cast<std::size_t>(columns) * rows, kNone);
+  for (int r = 0; r < rows; ++r) {
+    for (int c = 0; c < columns; ++c) {
+      const Spot centre{2 * c + 1, 2 * r + 1, c, r};
+      double& t = times[c + r * columns];
+      for (std::size_t q = 0; q < spots.size() && isFloor(g, c, r); ++q) {
+        const double via = best[q] + length(centre, spots[q]);
+        if (via < t && sees(g, centre, spots[q])) t = via;
+      }
+      t *= kSecondsPerHalfCell;
+    }
+  }
+  return times;
+}
+
+// Rock, thin walls and floor at random, and two exits.
+Grid randomPlan(std::mt19937& random, int columns, int rows) {
+  Grid g{std::vector<std::string>(rows, std::string(columns, '.'))};
+  for (std::string& line : g.lines) {
+    for (char& ch : line) {
+      const unsigned roll = random() % 100;
+      ch = roll < 10 ? ' ' : roll < 22 ? '|' : roll < 34 ? '_' : roll < 38 ? 'L' : '.';
+    }
+  }
+  for (int e = 0; e < 2; ++e) g.lines[random() % rows][random() % columns] = 'E';
+  return g;
+}
+
+TEST_F(GeodesicOracle, RandomPlansMatchTheVisibilityGraph) {
+  std::mt19937 random(20240611);
+  double worst = 0;  // largest relative excess over the exact time
+  int cells = 0, off = 0;
+  for (int plan = 0; plan < 40; ++plan) {
+    const int columns = 9 + plan % 5, rows = 7 + plan % 3;
+    const Grid g = randomPlan(random, columns, rows);
+    std::string text;
+    for (const std::string& line : g.lines) text += line + '\n';
+    runGeodesic(loadPlan(text));
+    const std::vector<double> exact = oracleTimes(g, columns, rows);
+    for (int r = 0; r < rows; ++r) {
+      for (int c = 0; c < columns; ++c) {
+        const CellId id = cellAt(c + 1, r + 1);
+        if (id == 0) continue;
+        const double want = exact[c + r * columns];
+        ++cells;
+        if (want == kNone) {
+          ASSERT_EQ(geodesic[id], kUnreachedTime) << "plan " << plan << " cell " << c << "," << r;
+          continue;
+        }
+        ASSERT_GE(geodesic[id], want * (1 - 1e-6)) << "plan " << plan << " cell " << c << "," << r;
+        if (want > 0) worst = std::max(worst, geodesic[id] / want - 1);
+        off += geodesic[id] > want * (1 + 1e-6);
+      }
+    }
+  }
+  std::printf("%d cells, %d above the exact time, largest excess %.3g %%\n", cells, off, 100 * worst);
+  EXPECT_LT(worst, 0.01);
+  EXPECT_LT(off, cells / 100);
+}
+
+// Side-move times (s) by the program's move rule, without its cut-off.
+std::vector<double> sideMoveTimes(const std::vector<CellId>& exits) {
+  const std::int32_t* const across[] = {rightId, topId, leftId, bottomId};
+  std::int32_t WallFlags::*const side[] = {&WallFlags::right, &WallFlags::top, &WallFlags::left,
+                                          &WallFlags::bottom};
+  std::vector<double> t(kSlotCount, kNone);
+  std::vector<CellId> queue;
+  for (CellId e : exits) {
+    if (t[e] != 0) queue.push_back(e);
+    t[e] = 0;
+  }
+  for (std::size_t head = 0; head < queue.size(); ++head) {
+    const CellId c = queue[head];
+    for (int s = 0; s < 4; ++s) {
+      const CellId n = across[s][c];
+      if (walls[c].*side[s] != 0 || walls[n].*side[(s + 2) % 4] != 0 || t[n] != kNone) continue;
+      t[n] = t[c] + kStepTime;
+      queue.push_back(n);
+    }
+  }
+  return t;
+}
+
+// geodesic <= side-move time, and >= the straight line to the nearest exit.
+void expectBounds(const std::string& mesh, const std::string& exitText) {
+  clearScene();
+  readMeshText(mesh);
+  std::vector<CellId> exits;
+  TextCursor in = makeCursor(exitText);
+  CellId exit = 0;
+  std::int64_t line = 0;
+  FieldFailure failure{};
+  while (readExitRecord(in, exit, line, failure)) {
+    if (exit > 0 && exit <= kMaxCellId) exits.push_back(exit);
+  }
+  runGeodesic(exits);
+  const std::vector<double> moves = sideMoveTimes(exits);
+  int reached = 0;
+  for (CellId c = 1; c <= kMaxCellId; ++c) {
+    if (!cellNamed[c]) continue;
+    if (moves[c] == kNone) {
+      ASSERT_EQ(geodesic[c], kUnreachedTime) << c;
+      continue;
+    }
+    ++reached;
+    double straight = kNone;
+    for (CellId e : exits) straight = std::min(straight, distance(centreOf(c), centreOf(e)));
+    ASSERT_LE(geodesic[c], moves[c]) << c;
+    ASSERT_GE(geodesic[c], static_cast<float>(straight * kWalkPace)) << c;
+  }
+  EXPECT_GT(reached, 0);
+}
+
+TEST_F(GeodesicOracle, BoundsOnTheSampleStation) {
+  const std::string mesh = readWholeFile(ORVIK_IN_DIR "/Mesh.csv");
+  const std::string exitText = readWholeFile(ORVIK_IN_DIR "/ExitGrid.dat");
+  ASSERT_FALSE(mesh.empty());
+  expectBounds(mesh, exitText);
+}
+
+TEST_F(GeodesicOracle, BoundsOnGeneratedPlans) {
+  for (const BenchPlan& plan : {stationPlan("station1k", 1000), stationPlan("station33k", 33000),
+                                openRoomPlan("openCorner", 60, false)}) {
+    SCOPED_TRACE(plan.name);
+    expectBounds(plan.mesh, plan.exits);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,43 @@
+// Open floor as the geodesic search sees it: the sides a walker may cross,
+// the bend corners and the straight-line sight test between two nodes.
+// Shared by the files of tools/analysis only.
+//
+// Nodes: node c (below kSlotCount) is the centre of cell c; node
+// kSlotCount + kSides * c + k is corner k of cell c, the grid vertex at
+// which c holds ring position k (0 SW, 1 SE, 2 NE, 3 NW of the vertex).
+#pragma once
+
+#include <cstdint>
+
+#include "scene/scene.h"
+
+constexpr int kSides = 4;  // 0 right, 1 top, 2 left, 3 bottom: counterclockwise
+constexpr int kNodeCount = kSlotCount + kSides * kSlotCount;  // cell centres, then corners
+
+// Any slot number: true for a slot a record named, other than slot 0.
+bool isFloorSlot(std::int32_t slot);
+
+// Needs the cell table filled; leaves the tables the calls below read,
+// matching that table until it changes.
+void prepareFloor();
+
+// After prepareFloor, c floor: the cell from which a walker steps into c
+// across c's side s, or 0.
+CellId stepsInto(CellId c, int s);
+
+// After prepareFloor, c floor: the node that stands for corner k of c as a
+// bend corner, or -1 when the floor does not bend there.
+std::int32_t bendCorner(CellId c, int k);
+
+// After prepareFloor, `corner` a bend corner node: the cell at ring
+// position p round its vertex for which it stands, or 0.
+CellId cornerCell(std::int32_t corner, int p);
+
+// After prepareFloor, two nodes of one floor region: the distance between
+// their points in map units.
+double gap(std::int32_t a, std::int32_t b);
+
+// After prepareFloor, two nodes of one floor region: true when a walker
+// may go straight from the point of `from` to that of `to` without
+// crossing a closed side or leaving open floor.
+bool clearSight(std::int32_t from, std::int32_t to);

@@ -1,0 +1,180 @@
+// Geodesic times by an any-angle search (Theta*-style) from all exits at
+// once, over the nodes of floor.h: cell centres and bend corners (grid
+// vertices where the floor turns by more than a straight angle: a thin
+// wall's end, a corner of rock, a door jamb), the only places where a
+// shortest path through this floor bends.
+//
+// Every node keeps the node its path heads for next, and the best other
+// path offered to it with another next node. A settled node u offers each
+// neighbour x: bending at u itself, straight on to any node along u's two
+// paths that x sees, and through the bend corners of u's cell. So every
+// time is the length of a real polyline in open floor, never below the
+// straight-line distance to the nearest exit, and a side move is always
+// among the offers, so never above the side-move time.
+//
+// Accuracy, against an exact visibility-graph search: exact (to double
+// rounding) where the exit or one bend corner is in sight of the cell with
+// nothing closer in the way: open rooms, round a wall's end, through a
+// door. A search like this can still miss the best next bend when no
+// neighbour's paths lead over it; on random plans thick with walls and
+// rock about 0.6 % of cells come out long, by at most 0.6 %, and on the
+// generated stations about 0.2 %, by at most 0.1 %.
+#include "geodesic.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+
+#include "floor.h"
+
+namespace {
+
+constexpr double kNoPath = std::numeric_limits<double>::infinity();  // map units
+
+double reach[kNodeCount];              // map units, path length from the node to an exit centre
+std::int32_t towards[kNodeCount];      // node the path heads for next; itself at an exit
+std::int32_t aside[kNodeCount];        // next node of the best other path offered, -1 if none
+double asideReach[kNodeCount];         // map units, that path's length
+bool settled[kNodeCount];              // reach is final
+constexpr int kMetKept = 16;           // offered nodes remembered per node
+std::int32_t met[kNodeCount][kMetKept];  // nodes already offered to the node, in a ring
+std::uint8_t metCount[kNodeCount];     // offers written into the ring
+std::uint32_t metRun[kNodeCount];      // the run that wrote the ring; older rings count empty
+std::uint32_t runNumber;               // computeGeodesicTimes calls; 0 is never current
+std::int32_t heap[kNodeCount];         // binary min-heap of nodes on reach
+std::int32_t heapAt[kNodeCount];       // index of the node in heap, -1 when not in it
+int heapSize;                          // nodes in heap
+
+void swapHeap(int i, int j) {
+  std::swap(heap[i], heap[j]);
+  heapAt[heap[i]] = i;
+  heapAt[heap[j]] = j;
+}
+
+void siftUp(int i) {
+  while (i > 0 && reach[heap[i]] < reach[heap[(i - 1) / 2]]) {
+    swapHeap(i, (i - 1) / 2);
+    i = (i - 1) / 2;
+  }
+}
+
+std::int32_t popNearest() {
+  const std::int32_t top = heap[0];
+  heap[0] = heap[--heapSize];
+  heapAt[heap[0]] = 0;
+  heapAt[top] = -1;
+  for (int i = 0;;) {
+    const int l = 2 * i + 1, r = l + 1;
+    int least = i;
+    if (l < heapSize && reach[heap[l]] < reach[heap[least]]) least = l;
+    if (r < heapSize && reach[heap[r]] < reach[heap[least]]) least = r;
+    if (least == i) break;
+    swapHeap(i, least);
+    i = least;
+  }
+  return top;
+}
+
+void setReach(std::int32_t node, double length, std::int32_t next) {
+  reach[node] = length;
+  towards[node] = next;
+  if (heapAt[node] < 0) {
+    heap[heapSize] = node;
+    heapAt[node] = heapSize++;
+  }
+  siftUp(heapAt[node]);
+}
+
+// Keeps the path of x through node a if a is in sight and the path is
+// shorter than x's own, or than its best other path with another next node.
+void consider(std::int32_t x, std::int32_t a) {
+  const double length = reach[a] + gap(x, a);
+  if (length < reach[x]) {
+    if (!clearSight(x, a)) return;
+    if (towards[x] != a && reach[x] < asideReach[x]) aside[x] = towards[x], asideReach[x] = reach[x];
+    return setReach(x, length, a);
+  }
+  if (a != towards[x] && length < asideReach[x] && clearSight(x, a)) {
+    aside[x] = a;
+    asideReach[x] = length;
+  }
+}
+
+// True when x was offered a before in this run, and a is now remembered.
+// Paths of settled nodes never change and x's own only get shorter, so a
+// second offer of a (and of the path beyond it) cannot help x.
+bool metBefore(std::int32_t x, std::int32_t a) {
+  if (metRun[x] != runNumber) metRun[x] = runNumber, metCount[x] = 0;
+  const int known = std::min<int>(metCount[x], kMetKept);
+  if (std::find(met[x], met[x] + known, a) != met[x] + known) return true;
+  met[x][metCount[x]++ % kMetKept] = a;
+  if (metCount[x] == 2 * kMetKept) metCount[x] = kMetKept;  // stays full, keeps the ring place
+  return false;
+}
+
+// Offers x every node along the path of `from`: the further, the shorter
+// by the triangle rule, but a nearer one may be in sight when a further one
+// is not.
+void offerPath(std::int32_t x, std::int32_t from) {
+  for (std::int32_t a = from; !metBefore(x, a); a = towards[a]) {
+    consider(x, a);
+    if (towards[a] == a) return;
+  }
+}
+
+// Offers node x the paths of the settled node u: bending at u (an edge
+// that is always clear) or further along its path or its other path, or
+// through a settled bend corner of u's cell. Ties and near ties between
+// two ways round an obstacle keep both alive that way, and a corner whose
+// own neighbours all see past it, on no one's path, may still be the next
+// bend for x.
+void offer(std::int32_t u, std::int32_t x) {
+  if (settled[x]) return;
+  offerPath(x, u);
+  if (aside[u] >= 0) offerPath(x, aside[u]);
+  for (int k = 0; k < kSides && u < kSlotCount; ++k) {
+    const std::int32_t corner = bendCorner(u, k);
+    if (corner >= 0 && corner != x && settled[corner]) offerPath(x, corner);
+  }
+}
+
+void expand(std::int32_t u) {
+  if (u >= kSlotCount) {  // a bend corner: the cells round it
+    for (int p = 0; p < kSides; ++p) {
+      if (cornerCell(u, p) != 0) offer(u, cornerCell(u, p));
+    }
+    return;
+  }
+  for (int s = 0; s < kSides; ++s) {
+    if (stepsInto(u, s) != 0) offer(u, stepsInto(u, s));
+    if (bendCorner(u, s) >= 0) offer(u, bendCorner(u, s));
+  }
+}
+
+}  // namespace
+
+void computeGeodesicTimes(const CellId* exits, int exitCount, float seconds[kSlotCount]) {
+  prepareFloor();
+  std::fill(std::begin(reach), std::end(reach), kNoPath);
+  std::fill(std::begin(asideReach), std::end(asideReach), kNoPath);
+  std::fill(std::begin(aside), std::end(aside), -1);
+  if (++runNumber == 0) {  // the stamps wrapped round: forget them all
+    std::fill(std::begin(metRun), std::end(metRun), 0);
+    runNumber = 1;
+  }
+  std::fill(std::begin(settled), std::end(settled), false);
+  std::fill(std::begin(heapAt), std::end(heapAt), -1);
+  heapSize = 0;
+  for (int i = 0; i < exitCount; ++i) {
+    if (isFloorSlot(exits[i]) && reach[exits[i]] != 0.0) setReach(exits[i], 0.0, exits[i]);
+  }
+  while (heapSize > 0) {
+    const std::int32_t u = popNearest();
+    settled[u] = true;
+    expand(u);
+  }
+  for (CellId c = 0; c <= kMaxCellId; ++c) {
+    const bool reached = isFloorSlot(c) && reach[c] < kNoPath;
+    seconds[c] = reached ? static_cast<float>(reach[c] * kWalkPace) : kUnreachedTime;
+  }
+}

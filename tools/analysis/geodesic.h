@@ -1,0 +1,18 @@
+// Geodesic walking times: for every cell, the length of the shortest walk
+// through open floor from the cell's centre to the centre of the nearest
+// exit cell, straight lines at any angle, at the pace of one cell side per
+// side move. The map's own times count side moves (a staircase across open
+// floor); this continuous time lets the tools measure that error.
+#pragma once
+
+#include "scene/scene.h"
+
+constexpr double kWalkPace = kStepTime / kCellSize;  // s per map unit: a cell side in one move's time
+
+// Needs the cell table filled (readMeshText or readMeshFile); `exits` holds
+// `exitCount` slot numbers, of which those outside 0..kMaxCellId, slot 0 and
+// slots without a record are ignored and repeats count once. Leaves in
+// `seconds` each floor cell's geodesic time in s, and kUnreachedTime for
+// cells no exit leads to and for slots that are not floor. The table is
+// only read.
+void computeGeodesicTimes(const CellId* exits, int exitCount, float seconds[kSlotCount]);
