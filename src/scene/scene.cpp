@@ -81,15 +81,27 @@ void readMeshFile() {
   closeCursor(in);
 }
 
+namespace {
+
+// One side of c, for the walk: an instance per side, so that the side's
+// flags and neighbour array are constants of its own code.
+template <int k>
+void tryMove(CellId c, double next) {
+  const CellId n = moveAcross(c, kWalkSides[k]);
+  if (n < 0 || !(static_cast<double>(travelTime[n]) > next)) return;  // equal is no gain
+  travelTime[n] = static_cast<float>(next);
+  propagateTime(n, next);  // depth first: the next side only when this walk returns
+}
+
+}  // namespace
+
 void propagateTime(CellId c, double t) {
   const double next = t + kStepTime;
   if (next > kTimeCutoff) return;
-  for (const Side& side : kWalkSides) {
-    const CellId n = moveAcross(c, side);
-    if (n < 0 || !(static_cast<double>(travelTime[n]) > next)) continue;  // equal is no gain
-    travelTime[n] = static_cast<float>(next);
-    propagateTime(n, next);  // depth first: the next side only when this walk returns
-  }
+  tryMove<0>(c, next);  // right
+  tryMove<1>(c, next);  // top
+  tryMove<2>(c, next);  // left
+  tryMove<3>(c, next);  // bottom
 }
 
 void resetTravelTimes() { std::fill(std::begin(travelTime), std::end(travelTime), kUnreachedTime); }
