@@ -7,10 +7,15 @@ add_library(orvik_check STATIC
   ${CMAKE_CURRENT_LIST_DIR}/plan_checks.cpp
   ${CMAKE_CURRENT_LIST_DIR}/exit_checks.cpp
   ${CMAKE_CURRENT_LIST_DIR}/time_summary.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/geodesic_summary.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/doors.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/limit.cpp
   ${CMAKE_CURRENT_LIST_DIR}/words.cpp
   ${CMAKE_CURRENT_LIST_DIR}/text_report.cpp
   ${CMAKE_CURRENT_LIST_DIR}/text_summary.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/text_whatif.cpp
   ${CMAKE_CURRENT_LIST_DIR}/json_report.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/json_whatif.cpp
   ${CMAKE_CURRENT_LIST_DIR}/times_csv.cpp)
 target_include_directories(orvik_check PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(orvik_check PUBLIC orvik_core orvik_analysis PRIVATE nlohmann_json::nlohmann_json)

@@ -114,11 +114,69 @@ struct ExtentSummary {
   CellId highestCell;                 // 0 when no cell was stored
 };
 
+// What to work out beyond reading and checking the files.
+struct CheckOptions {
+  bool blocked = false;     // each door blocked in turn
+  bool geodesic = false;    // the continuous walking time beside the side-move count
+  bool limitGiven = false;  // judge every cell against limitSeconds
+  double limitSeconds = 0;  // s
+  std::string exitsDir;     // with blocked: write one exit file per door here; empty: none
+};
+
 // One row of the times file.
 struct CellTime {
   CellId cell;
-  std::int32_t column, row;  // grid
-  float seconds;             // kUnreachedTime when no exit reaches it in time
+  std::int32_t column, row;     // grid
+  float seconds;                // kUnreachedTime when no exit reaches it in time
+  float worstBlocked;           // s, the longest with any one door blocked; kUnreachedTime
+                                // when some door leaves the cell unreached
+  float geodesic;               // s, the continuous walking time; kUnreachedTime when none
+  float worstBlockedGeodesic;   // s, geodesic, the longest with any one door blocked
+};
+
+// Exit cells that a move joins, as one entrance: numbered in the order in
+// which their first cell appears in the exit file.
+struct Door {
+  int number;                     // 1-based
+  CellId first;                   // its first cell in the exit file
+  std::int32_t column, row;       // grid, of that cell
+  std::string place;              // "line:column" in the plan, where the record names one
+  int cells;                      // exit cells in the door
+  // With the door blocked (its cells no exits), over the drawn cells:
+  int longer;                     // cells whose time grows
+  float largestIncrease;          // s, among cells reached either way; 0 when none
+  int fiveMinutesOrMore;          // reached in kScaleMaxTime or more
+  int lostWayOut;                 // reached with all exits, unreached with this door blocked
+  float largestGeodesic;          // s, the longest geodesic time; -1 when none or not asked
+};
+
+// Cells over a walking-time limit, by the kind word of their record.
+struct KindOverLimit {
+  std::string kind;        // field 8 of the records, as written
+  int cells;               // of this kind, over the limit
+  CellId remote;           // the most remote of them
+  std::int32_t column, row;
+  float seconds;           // its time; kUnreachedTime when no exit reaches it
+};
+
+struct LimitCase {
+  int over;                           // cells over the limit
+  std::vector<KindOverLimit> kinds;   // in the order the kinds first appear in the mesh
+};
+
+// Continuous walking times over the drawn cells, and how the side-move
+// count compares with them.
+constexpr int kGeodesicMinuteBins = 11;  // whole minutes 0-1 .. 9-10, then 10 and more
+struct GeodesicSummary {
+  int reached;
+  int unreached;                         // no exit leads there at all
+  int fiveMinutesOrMore;
+  float largest;                         // s; -1 when none
+  int perMinute[kGeodesicMinuteBins];
+  int compared;                          // cells with both times, exits left out
+  double ratioMedian, ratio95, ratioLargest;  // side-move time (uncut) / geodesic time
+  CellId ratioWhere;                     // the cell of the largest ratio
+  std::int32_t ratioColumn, ratioRow;
 };
 
 struct CheckReport {
@@ -132,6 +190,13 @@ struct CheckReport {
   std::vector<Finding> findings[kFindingKinds];  // the first kKeptFindings of each kind
   std::int64_t findingCounts[kFindingKinds];     // all of each kind
   std::vector<CellTime> cellTimes;               // stored drawn cells, by cell number
+  CheckOptions options;
+  std::vector<Door> doors;        // with options.blocked
+  TimeSummary worstBlocked;       // with options.blocked: the worst of any one door blocked
+  GeodesicSummary geodesic;       // with options.geodesic
+  LimitCase limitAllExits;        // with options.limitGiven
+  LimitCase limitAnyDoorBlocked;  // with options.limitGiven and options.blocked
+  std::vector<std::string> exitFilesWritten;  // with options.exitsDir
   // The checker's own record count and a breadth-first walk match what the
   // program's reader stored and what its walk computed.
   bool agreesWithProgram;
@@ -139,18 +204,28 @@ struct CheckReport {
 };
 
 // Reads the two files with the program's readers in pieces and collects the
-// facts and findings; a file that cannot be read is reported, not fatal.
-CheckReport checkPlanFiles(const std::string& meshPath, const std::string& exitPath);
+// facts and findings, and what `options` asks for; a file that cannot be
+// read is reported, not fatal.
+CheckReport checkPlanFiles(const std::string& meshPath, const std::string& exitPath,
+                           const CheckOptions& options = CheckOptions{});
 
 // checkPlanFiles on texts in memory, handed to the readers in pieces of
 // pieceBytes (0: in one piece); the paths only name the texts.
 CheckReport checkPlanTexts(const std::string& meshPath, std::string_view meshText,
                            const std::string& exitPath, std::string_view exitText,
-                           std::size_t pieceBytes = 0);
+                           std::size_t pieceBytes = 0,
+                           const CheckOptions& options = CheckOptions{});
 
-// 2: a file could not be read or written; 1: something was ignored, reading stopped
-// early or an exit is of no use; 0 otherwise.
+// 2: a file could not be read or written; 1: something was ignored, reading
+// stopped early, an exit is of no use, or (with a limit) a cell is over the
+// limit; 0 otherwise.
 int checkExitStatus(const CheckReport& report);
+
+// With report.options.exitsDir: writes one exit file per door, the exit
+// file without that door's cells, named for the door, and notes the names
+// in the report; false, with report.writeFailure set, when one cannot be
+// written. Needs the report of the last check.
+bool writeDoorExitFiles(CheckReport& report);
 
 // Plain lines for a person; each kind of finding lists at most `listed`
 // messages and then says how many more there are. Text from the files is
@@ -162,8 +237,9 @@ std::string formatTextReport(const CheckReport& report, int listed = 20);
 // UTF-8 replaced by U+FFFD.
 std::string formatJsonReport(const CheckReport& report);
 
-// "cell,column,row,seconds", one row per stored drawn cell; empty seconds
-// for an unreached cell.
+// "cell,column,row,seconds", one row per stored drawn cell, with
+// worst_blocked_seconds, geodesic_seconds and worst_blocked_geodesic_seconds
+// as the options asked for them; an empty value for an unreached cell.
 std::string formatTimesCsv(const CheckReport& report);
 
 // A message as the text report shows it: file text quoted, cut after a few

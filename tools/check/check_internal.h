@@ -18,6 +18,17 @@ extern CellId storedSlots[kSlotCount];       // slots with a record, in file ord
 extern int storedCount;                      // entries of storedSlots in use
 extern CellId exitSlots[kSlotCount];         // distinct exits in the order first listed
 extern int exitCount;                        // entries of exitSlots in use
+extern std::int16_t kindOf[kSlotCount];      // index in kindWords of the record's field 8, -1 none
+extern std::string placeOf[kSlotCount];      // the record's plan place (field 12) when it is one
+extern int movesFromExit[kSlotCount];        // fewest moves from any exit, kNoWay where none leads
+extern float geodesicTime[kSlotCount];       // s, with options.geodesic
+extern float worstTime[kSlotCount];          // s, with options.blocked: worst of one door blocked
+extern float worstGeodesic[kSlotCount];      // s, the same for the geodesic times
+
+// The distinct kind words of the records, in the order they first appear;
+// past kMaxKinds, further words share the last entry.
+constexpr int kMaxKinds = 64;
+extern std::vector<std::string> kindWords;
 
 // Leaves every note empty.
 void clearNotes();
@@ -55,8 +66,19 @@ void noteExitNumber(CellId exit, std::int64_t line, void* report);
 void describeExitStop(const FieldFailure& failure, CheckReport& r);
 void checkExitsLeadOut(CheckReport& r);
 void summariseTimesAndExtent(CheckReport& r);
+void summariseGeodesic(CheckReport& r);
+void blockEachDoor(CheckReport& r);
+void judgeLimit(CheckReport& r);
+void collectCellTimes(CheckReport& r);
+
+// Over the drawn cells: how many are reached, by minute, the largest; the
+// split of the unreached is left to the caller.
+void tallyTimes(const float times[kSlotCount], TimeSummary& s);
 
 // The text report's sections after the findings, each appended to `out`.
 void appendTimes(std::string& out, const CheckReport& r);
+void appendGeodesic(std::string& out, const CheckReport& r);
+void appendBlocked(std::string& out, const CheckReport& r, int listed);
+void appendLimit(std::string& out, const CheckReport& r, int listed);
 void appendExtent(std::string& out, const CheckReport& r);
 void appendResult(std::string& out, const CheckReport& r);

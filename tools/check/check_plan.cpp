@@ -16,6 +16,13 @@ CellId storedSlots[kSlotCount];
 int storedCount;
 CellId exitSlots[kSlotCount];
 int exitCount;
+std::int16_t kindOf[kSlotCount];
+std::string placeOf[kSlotCount];
+int movesFromExit[kSlotCount];
+float geodesicTime[kSlotCount];
+float worstTime[kSlotCount];
+float worstGeodesic[kSlotCount];
+std::vector<std::string> kindWords;
 
 void clearNotes() {
   std::fill(std::begin(firstLine), std::end(firstLine), 0);
@@ -23,6 +30,12 @@ void clearNotes() {
   std::fill(std::begin(gridColumn), std::end(gridColumn), 0);
   std::fill(std::begin(gridRow), std::end(gridRow), 0);
   std::fill(std::begin(exitLine), std::end(exitLine), 0);
+  std::fill(std::begin(kindOf), std::end(kindOf), -1);
+  for (std::string& place : placeOf) place.clear();
+  std::fill(std::begin(geodesicTime), std::end(geodesicTime), kUnreachedTime);
+  std::fill(std::begin(worstTime), std::end(worstTime), kUnreachedTime);
+  std::fill(std::begin(worstGeodesic), std::end(worstGeodesic), kUnreachedTime);
+  kindWords.clear();
   storedCount = 0;
   exitCount = 0;
 }
@@ -64,7 +77,7 @@ void noteEmptyInputs(CheckReport& r) {
 void readMeshInto(TextCursor& in, CheckReport& r) {
   KeptText header[kMeshHeaderLines]{};
   FieldFailure stop{};
-  MeshReading seen{noteMeshRecord, &r, false, false, &stop, header};
+  MeshReading seen{noteMeshRecord, &r, true, false, &stop, header};
   readMesh(in, &seen);
   r.mesh.lines = linesRead(in);
   r.mesh.headerWhole = seen.headerWhole;
@@ -104,11 +117,17 @@ CheckReport checkCursors(TextCursor& mesh, TextCursor& exits, CheckReport r) {
   checkExitsLeadOut(r);
   noteEmptyInputs(r);
   summariseTimesAndExtent(r);
+  if (r.options.geodesic) summariseGeodesic(r);
+  if (r.options.blocked) blockEachDoor(r);
+  if (r.options.limitGiven) judgeLimit(r);
+  collectCellTimes(r);
   return r;
 }
 
-CheckReport blankReport(const std::string& meshPath, const std::string& exitPath) {
+CheckReport blankReport(const std::string& meshPath, const std::string& exitPath,
+                        const CheckOptions& options) {
   CheckReport r{};
+  r.options = options;
   r.meshPath = meshPath;
   r.exitPath = exitPath;
   r.meshOpened = true;
@@ -124,8 +143,9 @@ void openOrExplain(const std::string& path, TextCursor& in, bool& opened, std::s
 
 }  // namespace
 
-CheckReport checkPlanFiles(const std::string& meshPath, const std::string& exitPath) {
-  CheckReport r = blankReport(meshPath, exitPath);
+CheckReport checkPlanFiles(const std::string& meshPath, const std::string& exitPath,
+                           const CheckOptions& options) {
+  CheckReport r = blankReport(meshPath, exitPath, options);
   TextCursor mesh{};
   TextCursor exits{};
   openOrExplain(meshPath, mesh, r.meshOpened, r.meshError);
@@ -138,16 +158,19 @@ CheckReport checkPlanFiles(const std::string& meshPath, const std::string& exitP
 
 CheckReport checkPlanTexts(const std::string& meshPath, std::string_view meshText,
                            const std::string& exitPath, std::string_view exitText,
-                           std::size_t pieceBytes) {
+                           std::size_t pieceBytes, const CheckOptions& options) {
   TextCursor mesh = makeCursor(meshText, pieceBytes);
   TextCursor exits = makeCursor(exitText, pieceBytes);
-  return checkCursors(mesh, exits, blankReport(meshPath, exitPath));
+  return checkCursors(mesh, exits, blankReport(meshPath, exitPath, options));
 }
 
 int checkExitStatus(const CheckReport& r) {
   if (!r.meshOpened || !r.exitOpened || !r.writeFailure.empty()) return 2;
   for (int k = 0; k <= static_cast<int>(kLastLoadFinding); ++k) {
     if (r.findingCounts[k] > 0) return 1;
+  }
+  if (r.options.limitGiven && (r.limitAllExits.over > 0 || r.limitAnyDoorBlocked.over > 0)) {
+    return 1;
   }
   return 0;
 }

@@ -104,10 +104,12 @@ Json findingsJson(const CheckReport& r) {
 
 }  // namespace
 
+void addWhatIfJson(Json& report, const CheckReport& r);
+
 std::string formatJsonReport(const CheckReport& r) {
   Json counts = Json::object();
   for (int k = 0; k < kFindingKinds; ++k) counts[kindName(static_cast<FindingKind>(k))] = r.findingCounts[k];
-  const Json report{{"status", checkExitStatus(r)},
+  Json report{{"status", checkExitStatus(r)},
                     {"mesh", meshJson(r)},
                     {"exits", exitsJson(r)},
                     {"times", timesJson(r.times)},
@@ -117,5 +119,6 @@ std::string formatJsonReport(const CheckReport& r) {
                     {"findings", findingsJson(r)},
                     {"agreesWithProgram", r.agreesWithProgram},
                     {"writeFailure", r.writeFailure.empty() ? Json(nullptr) : Json(r.writeFailure)}};
+  addWhatIfJson(report, r);
   return report.dump(-1, ' ', false, Json::error_handler_t::replace) + '\n';
 }

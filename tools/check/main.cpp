@@ -5,7 +5,9 @@
 // ignored, reading stopped early or an exit of no use; 2 a file could not
 // be read or written, or the command line is wrong.
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -21,19 +23,36 @@ struct Options {
   std::string exitPath = kExitPath;
   std::string timesPath;  // empty: no times file
   bool json = false;
+  CheckOptions check;
 };
 
 void printUsage(std::FILE* to) {
   std::fprintf(
       to,
-      "usage: orvik-check [MESH [EXITS]] [--times FILE] [--json]\n"
+      "usage: orvik-check [MESH [EXITS]] [--blocked] [--geodesic] [--limit SECONDS]\n"
+      "                   [--exits-dir DIR] [--times FILE] [--json]\n"
       "  MESH   mesh file, default %s\n"
       "  EXITS  exit file, default %s\n"
-      "  --times FILE  write every cell's travel time as CSV (cell,column,row,seconds)\n"
-      "  --json        print the report as one JSON object\n"
-      "exit status: 0 all read and used, 1 something ignored or of no use, 2 a file unreadable\n"
-      "or unwritable\n",
+      "  --blocked        block each door (exit cells side by side) in turn: what each\n"
+      "                   does to the times, and the worst case for every cell\n"
+      "  --geodesic       also the continuous walking time at any angle, and how far\n"
+      "                   the side-move count stands above it\n"
+      "  --limit SECONDS  list the cells over a walking-time limit by kind (the\n"
+      "                   geodesic time with --geodesic); status 1 when any is\n"
+      "  --exits-dir DIR  with --blocked: one exit file a door, without its cells\n"
+      "  --times FILE     write every cell's times as CSV (cell,column,row,seconds,...)\n"
+      "  --json           print the report as one JSON object\n"
+      "exit status: 0 all read and used (and within the limit), 1 something ignored or\n"
+      "of no use (or a cell over the limit), 2 a file unreadable or unwritable\n",
       kMeshPath, kExitPath);
+}
+
+// A number of seconds, 0 or more, and nothing after it.
+bool parseSeconds(const char* text, double& seconds) {
+  char* end = nullptr;
+  errno = 0;
+  seconds = std::strtod(text, &end);
+  return end != text && *end == '\0' && errno == 0 && std::isfinite(seconds) && seconds >= 0;
 }
 
 // False on a command line it cannot make sense of.
@@ -48,6 +67,17 @@ bool parseOptions(int argc, char** argv, Options& options, bool& help) {
     } else if (arg == "--times") {
       if (++i == argc || argv[i][0] == '\0') return false;
       options.timesPath = argv[i];
+    } else if (arg == "--blocked") {
+      options.check.blocked = true;
+    } else if (arg == "--geodesic") {
+      options.check.geodesic = true;
+    } else if (arg == "--limit") {
+      if (++i == argc || !parseSeconds(argv[i], options.check.limitSeconds)) return false;
+      options.check.limitGiven = true;
+    } else if (arg == "--exits-dir") {
+      if (++i == argc || argv[i][0] == '\0') return false;
+      options.check.exitsDir = argv[i];
+      options.check.blocked = true;  // the files are the doors' cases
     } else if (arg.size() > 1 && arg[0] == '-') {
       return false;
     } else if (positional < 2) {
@@ -79,10 +109,12 @@ int main(int argc, char** argv) {
     printUsage(stdout);
     return printAll("") ? 0 : 2;
   }
-  CheckReport report = checkPlanFiles(options.meshPath, options.exitPath);
-  // The times file first, so that the report can state the status the
-  // program really returns.
-  if (!options.timesPath.empty() &&
+  CheckReport report = checkPlanFiles(options.meshPath, options.exitPath, options.check);
+  // The files first, so that the report can state the status the program
+  // really returns.
+  if (!writeDoorExitFiles(report)) {
+    std::fprintf(stderr, "orvik-check: %s\n", report.writeFailure.c_str());
+  } else if (!options.timesPath.empty() &&
       !writeWholeFile(options.timesPath.c_str(), formatTimesCsv(report))) {
     report.writeFailure = "the times file " + options.timesPath +
                           " could not be written: " + std::strerror(errno);

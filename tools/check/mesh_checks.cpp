@@ -21,6 +21,30 @@ std::string separatorHint(char c) {
   return ": fields must be separated by white space.";
 }
 
+// The kind word's entry in kindWords, made when it is new; the kinds past
+// kMaxKinds share the last entry.
+std::int16_t kindIndex(std::string_view word) {
+  for (std::size_t k = 0; k < kindWords.size(); ++k) {
+    if (kindWords[k] == word) return static_cast<std::int16_t>(k);
+  }
+  if (kindWords.size() + 1 >= static_cast<std::size_t>(kMaxKinds)) {
+    if (kindWords.size() + 1 == static_cast<std::size_t>(kMaxKinds)) kindWords.emplace_back("(other kinds)");
+    return kMaxKinds - 1;
+  }
+  kindWords.emplace_back(word);
+  return static_cast<std::int16_t>(kindWords.size() - 1);
+}
+
+// "line:column", as plan2mesh writes the place of a cell in its plan.
+bool isPlanPlace(std::string_view word) {
+  const std::size_t colon = word.find(':');
+  if (colon == 0 || colon == std::string_view::npos || colon + 1 == word.size()) return false;
+  for (std::size_t i = 0; i < word.size(); ++i) {
+    if (i != colon && (word[i] < '0' || word[i] > '9')) return false;
+  }
+  return word.size() <= 24;
+}
+
 }  // namespace
 
 // When the failing text sticks to the field before it ("12," or "2.5"),
@@ -58,6 +82,8 @@ void noteMeshRecord(const MeshRecord& rec, void* report) {
   recordLine[c] = rec.line;
   gridColumn[c] = rec.column;
   gridRow[c] = rec.row;
+  kindOf[c] = kindIndex(rec.kind.view());
+  placeOf[c] = isPlanPlace(rec.place.view()) ? std::string(rec.place.view()) : std::string();
 }
 
 void describeMeshStop(const FieldFailure& f, CheckReport& r) {

@@ -195,6 +195,9 @@ std::string formatTextReport(const CheckReport& r, int listed) {
   appendMesh(out, r, listed);
   appendExits(out, r, listed);
   appendTimes(out, r);
+  appendGeodesic(out, r);
+  appendBlocked(out, r, listed);
+  appendLimit(out, r, listed);
   appendExtent(out, r);
   out += '\n';
   appendResult(out, r);

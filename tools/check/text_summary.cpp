@@ -24,6 +24,13 @@ std::string minuteLabel(int bin) {
   return num(bin) + " min to " + num(kLongestTime) + " s";
 }
 
+bool loadProblems(const CheckReport& r) {
+  for (int k = 0; k <= static_cast<int>(kLastLoadFinding); ++k) {
+    if (r.findingCounts[k] > 0) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 void appendTimes(std::string& out, const CheckReport& r) {
@@ -76,10 +83,14 @@ void appendResult(std::string& out, const CheckReport& r) {
     out += "Result: " + r.writeFailure + " (exit status 2).\n";
   } else if (status == 2) {
     out += "Result: a file could not be read (exit status 2).\n";
-  } else if (status == 1) {
+  } else if (status == 1 && loadProblems(r)) {
     out += "Result: the program ignores part of the files or cannot use an exit (exit status 1).\n";
+  } else if (status == 1) {
+    const int over = std::max(r.limitAllExits.over, r.limitAnyDoorBlocked.over);
+    out += "Result: " + plural(over, "cell is", "cells are") + " over the limit (exit status 1).\n";
   } else {
-    out += "Result: both files were read whole and every exit is of use (exit status 0).\n";
+    out += std::string("Result: both files were read whole and every exit is of use") +
+           (r.options.limitGiven ? ", and no cell is over the limit" : "") + " (exit status 0).\n";
   }
   if (notes > 0)
     out +=

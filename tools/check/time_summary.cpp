@@ -8,8 +8,6 @@
 
 namespace {
 
-int movesFromExit[kSlotCount];  // fewest moves from any exit, kNoWay where none leads
-
 // The checker's own notes and walk against what the program's reader stored
 // and its walk computed.
 bool agreesWithProgram() {
@@ -23,25 +21,10 @@ bool agreesWithProgram() {
 }
 
 void summariseTimes(CheckReport& r) {
-  TimeSummary& s = r.times;
-  s = TimeSummary{};
-  s.largest = -1.0f;
-  r.cellTimes.clear();
+  tallyTimes(travelTime, r.times);
   for (CellId c = 1; c <= kMaxCellId; ++c) {
-    if (!cellNamed[c]) continue;
-    const float time = travelTime[c];
-    ++s.cells;
-    r.cellTimes.push_back(CellTime{c, gridColumn[c], gridRow[c], time});
-    if (time == kUnreachedTime) {
-      ++s.unreached;
-      ++(movesFromExit[c] == kNoWay ? s.noPath : s.beyondCutoff);
-      continue;
-    }
-    ++s.reached;
-    if (time >= kScaleMaxTime) ++s.fiveMinutesOrMore;
-    s.largest = std::max(s.largest, time);
-    const int bin = std::min(static_cast<int>(time / kSecondsPerMinute), kMinuteBins - 1);
-    ++s.perMinute[std::max(bin, 0)];
+    if (!cellNamed[c] || travelTime[c] != kUnreachedTime) continue;
+    ++(movesFromExit[c] == kNoWay ? r.times.noPath : r.times.beyondCutoff);
   }
 }
 
@@ -62,6 +45,34 @@ void summariseExtent(CheckReport& r) {
 }
 
 }  // namespace
+
+void tallyTimes(const float times[kSlotCount], TimeSummary& s) {
+  s = TimeSummary{};
+  s.largest = -1.0f;
+  for (CellId c = 1; c <= kMaxCellId; ++c) {
+    if (!cellNamed[c]) continue;
+    const float time = times[c];
+    ++s.cells;
+    if (time == kUnreachedTime) {
+      ++s.unreached;
+      continue;
+    }
+    ++s.reached;
+    if (time >= kScaleMaxTime) ++s.fiveMinutesOrMore;
+    s.largest = std::max(s.largest, time);
+    const int bin = std::min(static_cast<int>(time / kSecondsPerMinute), kMinuteBins - 1);
+    ++s.perMinute[std::max(bin, 0)];
+  }
+}
+
+void collectCellTimes(CheckReport& r) {
+  r.cellTimes.clear();
+  for (CellId c = 1; c <= kMaxCellId; ++c) {
+    if (!cellNamed[c]) continue;
+    r.cellTimes.push_back(CellTime{c, gridColumn[c], gridRow[c], travelTime[c], worstTime[c],
+                                   geodesicTime[c], worstGeodesic[c]});
+  }
+}
 
 void summariseTimesAndExtent(CheckReport& r) {
   countMovesFromExits(exitSlots, exitCount, movesFromExit);

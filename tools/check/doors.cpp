@@ -1,0 +1,149 @@
+// What if a door is blocked: the exit cells grouped into doors, and the
+// walk of the program rerun with each door's cells taken out of the exits,
+// on the table already read (no file is read again).
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+
+#include "check_internal.h"
+#include "color/color.h"
+#include "files/output_file.h"
+#include "geodesic.h"
+
+namespace {
+
+int doorOf[kSlotCount];         // index in report.doors of an exit slot's door, -1 for others
+CellId joinedTo[kSlotCount];    // union-find over the exit slots: a slot of the same door
+float baseTime[kSlotCount];     // s, the program's times with every exit
+CellId seeds[kSlotCount];       // the exits of one case, in file order
+float blockedGeodesic[kSlotCount];  // s, the geodesic times of one case
+
+CellId doorRoot(CellId e) {
+  while (joinedTo[e] != e) {
+    joinedTo[e] = joinedTo[joinedTo[e]];
+    e = joinedTo[e];
+  }
+  return e;
+}
+
+// Exit cells a move joins, in either direction, are one door: the same
+// rule as the walk, so a thin wall between two exit cells makes two doors.
+void groupDoors(CheckReport& r) {
+  for (int i = 0; i < exitCount; ++i) joinedTo[exitSlots[i]] = exitSlots[i];
+  for (int i = 0; i < exitCount; ++i) {
+    const CellId e = exitSlots[i];
+    for (const Side& side : kWalkSides) {
+      const CellId n = moveAcross(e, side);
+      if (n < 0 || exitLine[n] == 0) continue;
+      const CellId a = doorRoot(e);
+      const CellId b = doorRoot(n);
+      if (a != b) joinedTo[std::max(a, b)] = std::min(a, b);
+    }
+  }
+  std::fill(std::begin(doorOf), std::end(doorOf), -1);
+  r.doors.clear();
+  for (int i = 0; i < exitCount; ++i) {
+    const CellId e = exitSlots[i];
+    const CellId root = doorRoot(e);
+    if (doorOf[root] < 0) {
+      doorOf[root] = static_cast<int>(r.doors.size());
+      Door door{};
+      door.number = doorOf[root] + 1;
+      door.first = e;
+      door.column = gridColumn[e];
+      door.row = gridRow[e];
+      door.place = placeOf[e];
+      door.largestGeodesic = -1.0f;
+      r.doors.push_back(door);
+    }
+    doorOf[e] = doorOf[root];
+    ++r.doors[static_cast<std::size_t>(doorOf[e])].cells;
+  }
+}
+
+int seedsWithout(int door) {
+  int count = 0;
+  for (int i = 0; i < exitCount; ++i) {
+    if (doorOf[exitSlots[i]] != door) seeds[count++] = exitSlots[i];
+  }
+  return count;
+}
+
+// The program's walk with the door's cells no exits, held against the
+// times with every exit; travelTime holds the case afterwards.
+void walkWithout(Door& door) {
+  const int count = seedsWithout(door.number - 1);
+  resetTravelTimes();
+  for (int i = 0; i < count; ++i) seedExit(seeds[i]);
+  for (CellId c = 1; c <= kMaxCellId; ++c) {
+    if (!cellNamed[c]) continue;
+    const float before = baseTime[c];
+    const float after = travelTime[c];
+    if (after > before) ++door.longer;
+    if (after != kUnreachedTime && before != kUnreachedTime) {
+      door.largestIncrease = std::max(door.largestIncrease, after - before);
+    }
+    if (after != kUnreachedTime && after >= kScaleMaxTime) ++door.fiveMinutesOrMore;
+    if (after == kUnreachedTime && before != kUnreachedTime) ++door.lostWayOut;
+    worstTime[c] = std::max(worstTime[c], after);  // an unreached case outweighs every time
+  }
+}
+
+void geodesicWithout(Door& door) {
+  const int count = seedsWithout(door.number - 1);
+  computeGeodesicTimes(seeds, count, blockedGeodesic);
+  for (CellId c = 1; c <= kMaxCellId; ++c) {
+    if (!cellNamed[c]) continue;
+    const float t = blockedGeodesic[c];
+    if (t != kUnreachedTime) door.largestGeodesic = std::max(door.largestGeodesic, t);
+    worstGeodesic[c] = std::max(worstGeodesic[c], t);
+  }
+}
+
+std::string doorFileName(const Door& d) {
+  return "door" + num(d.number) + "-c" + num(d.column) + "-r" + num(d.row) + ".dat";
+}
+
+}  // namespace
+
+void blockEachDoor(CheckReport& r) {
+  groupDoors(r);
+  std::copy(std::begin(travelTime), std::end(travelTime), std::begin(baseTime));
+  std::fill(std::begin(worstTime), std::end(worstTime), 0.0f);
+  std::fill(std::begin(worstGeodesic), std::end(worstGeodesic), 0.0f);
+  for (Door& door : r.doors) {
+    walkWithout(door);
+    if (r.options.geodesic) geodesicWithout(door);
+  }
+  // Without a door to block there is no case, and no worst of one.
+  if (r.doors.empty()) std::fill(std::begin(worstTime), std::end(worstTime), kUnreachedTime);
+  if (r.doors.empty() || !r.options.geodesic) {
+    std::fill(std::begin(worstGeodesic), std::end(worstGeodesic), kUnreachedTime);
+  }
+  std::copy(std::begin(baseTime), std::end(baseTime), std::begin(travelTime));
+  tallyTimes(worstTime, r.worstBlocked);
+}
+
+bool writeDoorExitFiles(CheckReport& r) {
+  const std::string& dir = r.options.exitsDir;
+  if (dir.empty()) return true;
+  if (::mkdir(dir.c_str(), 0777) != 0 && errno != EEXIST) {
+    r.writeFailure = "the folder " + dir + " for the exit files could not be made: " +
+                     std::strerror(errno);
+    return false;
+  }
+  for (const Door& d : r.doors) {
+    std::string text;
+    for (int i = 0; i < exitCount; ++i) {
+      if (doorOf[exitSlots[i]] != d.number - 1) text += num(exitSlots[i]) + '\n';
+    }
+    const std::string path = dir + '/' + doorFileName(d);
+    if (!writeWholeFile(path.c_str(), text)) {
+      r.writeFailure = "the exit file " + path + " could not be written: " + std::strerror(errno);
+      return false;
+    }
+    r.exitFilesWritten.push_back(path);
+  }
+  return true;
+}
