@@ -405,3 +405,19 @@ TEST_F(PlanCheck, InvisibleCharactersAreSpelledOut) {
   const nlohmann::json json = nlohmann::json::parse(formatJsonReport(r));
   EXPECT_EQ(json["exits"]["stop"]["text"], "\xEF\xBB\xBF" "1");
 }
+
+// Paths come from the command line, often from a glob over folders named
+// by others: the plain report spells their control bytes out as well, so
+// that every line stays one plain line.
+TEST_F(PlanCheck, PathsInTheTextReportAreEscaped) {
+  const CheckReport r = checkPlanTexts("in\x1b[2J/Mesh\n.csv", room() + "7 x\n",
+                                       "in/Exit\x07Grid.dat", "1\n", 0);
+  const std::string text = formatTextReport(r);
+  for (char raw : {'\x1b', '\x07'}) EXPECT_EQ(text.find(raw), std::string::npos) << text;
+  EXPECT_EQ(text.rfind("Checking in\\x1B[2J/Mesh\\x0A.csv and in/Exit\\x07Grid.dat\n", 0), 0u)
+      << text;
+  EXPECT_NE(text.find("\n  Mesh\\x0A.csv:10: record 7"), std::string::npos) << text;
+  EXPECT_NE(text.find("\nExits (Exit\\x07Grid.dat)\n"), std::string::npos) << text;
+  // Every line of the report is a line of the report's own.
+  EXPECT_EQ(text.find("\n.csv"), std::string::npos) << text;
+}

@@ -183,3 +183,25 @@ TEST_F(WhatIf, ExitFilesForEachDoor) {
   EXPECT_EQ(readWholeFile((dir / "door2-c6-r1.dat").string()), "1\n2\n");
   fs::remove_all(dir);
 }
+
+// A kind word is text from the file: in the limit's list it is escaped like
+// every other piece of file text, so that no byte of it reaches a terminal
+// as a control character or breaks the line.
+TEST_F(WhatIf, KindWordsInTheLimitListAreEscaped) {
+  CheckOptions o;
+  o.limitGiven = true;
+  o.limitSeconds = 0;
+  const std::string kind = "\x1b]0;x\x07\xef\xbb\xbf\xff\x01";
+  const CheckReport r = checkPlanTexts(
+      "in/Mesh.csv", kHeader + "1 2 -1 -1 -1 1 1 exit 0 0 a b c\n2 -1 -1 1 -1 2 1 " + kind + " 0 0 a b c\n",
+      "in/ExitGrid.dat", "1", 0, o);
+  ASSERT_EQ(r.limitAllExits.over, 1);
+  EXPECT_EQ(r.limitAllExits.kinds[0].kind, kind);  // as written, for the JSON
+  const std::string text = formatTextReport(r);
+  for (char raw : {'\x1b', '\x07', '\x01', '\xff'}) {
+    EXPECT_EQ(text.find(raw), std::string::npos) << static_cast<int>(raw);
+  }
+  EXPECT_NE(text.find("    \\x1B]0;x\\x07\\xEF\\xBB\\xBF\\xFF\\x01: 1 cell; the most remote is cell 2"),
+            std::string::npos)
+      << text;
+}
