@@ -37,6 +37,14 @@ void clearNotes();
 void addFinding(CheckReport& r, FindingKind kind, InputFile file, std::int64_t line, int field,
                 Message message);
 
+// Longest file text a line of the plain report shows, bytes.
+constexpr std::size_t kQuoteBytes = 48;
+
+// Text from a file or the command line for the plain report, unquoted: at
+// most maxBytes of it (then "..."), invisible characters and bytes that are
+// not UTF-8 as \xNN, a backslash doubled.
+std::string plainText(std::string_view text, std::size_t maxBytes = std::string_view::npos);
+
 // Message pieces: the checker's own words, and text from a file.
 MessagePiece own(std::string words);
 MessagePiece quote(std::string_view fileText, bool cut = false);

@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr std::size_t kQuoteBytes = 48;  // longest quoted file text shown, bytes
-
 // Bytes in the well-formed UTF-8 sequence at p, 0 when there is none; `code`
 // is its code point.
 int utf8Length(const unsigned char* p, std::size_t left, char32_t& code) {
@@ -60,20 +58,21 @@ void appendHex(std::string& out, const unsigned char* bytes, int count) {
   }
 }
 
-// File text for a report line: quoted, cut after kQuoteBytes, invisible
-// characters and bytes that are not UTF-8 written as \xNN.
-std::string quoted(std::string_view text, bool cut) {
-  std::string out = "\"";
+// Text for a report line, at most maxBytes of it: invisible characters and
+// bytes that are not UTF-8 written as \xNN, a backslash doubled and `quote`
+// (when not 0) escaped. `more` tells whether bytes were left out.
+std::string escaped(std::string_view text, std::size_t maxBytes, char quote, bool& more) {
+  std::string out;
   const auto* p = reinterpret_cast<const unsigned char*>(text.data());
   std::size_t i = 0;
   while (i < text.size()) {
     char32_t code = 0;
     const int n = utf8Length(p + i, text.size() - i, code);
     const std::size_t step = static_cast<std::size_t>(std::max(n, 1));
-    if (i + step > kQuoteBytes) break;
+    if (i + step > maxBytes) break;
     if (n == 0 || invisible(code)) {
       appendHex(out, p + i, static_cast<int>(step));
-    } else if (p[i] == '"' || p[i] == '\\') {
+    } else if ((quote != 0 && p[i] == static_cast<unsigned char>(quote)) || p[i] == '\\') {
       out += '\\';
       out += static_cast<char>(p[i]);
     } else {
@@ -81,8 +80,16 @@ std::string quoted(std::string_view text, bool cut) {
     }
     i += step;
   }
-  out += i < text.size() || cut ? "...\"" : "\"";
+  more = i < text.size();
   return out;
+}
+
+// File text for a report line: quoted, cut after kQuoteBytes, invisible
+// characters and bytes that are not UTF-8 written as \xNN.
+std::string quoted(std::string_view text, bool cut) {
+  bool more = false;
+  const std::string shown = escaped(text, kQuoteBytes, '"', more);
+  return '"' + shown + (more || cut ? "...\"" : "\"");
 }
 
 enum class Section { Mesh, Plan, Exits };
@@ -124,7 +131,7 @@ void appendFindings(std::string& out, const CheckReport& r, Section section, int
     const std::size_t shown = std::min(kept.size(), static_cast<std::size_t>(std::max(listed, 0)));
     for (std::size_t j = 0; j < shown; ++j) {
       const Finding& f = kept[j];
-      out += "  " + baseName(f.file == InputFile::Mesh ? r.meshPath : r.exitPath);
+      out += "  " + plainText(baseName(f.file == InputFile::Mesh ? r.meshPath : r.exitPath));
       if (f.line > 0) out += ':' + num(f.line);
       out += ": " + messageText(f.message) + '\n';
     }
@@ -136,13 +143,13 @@ void appendFindings(std::string& out, const CheckReport& r, Section section, int
 void appendUnreadable(std::string& out, const std::string& path, bool opened,
                       const std::string& error) {
   if (opened) return;
-  out += "  " + baseName(path) + ": cannot read " + path + " (" + error +
+  out += "  " + plainText(baseName(path)) + ": cannot read " + plainText(path) + " (" + error +
          "); the program reads it as an empty file.\n";
 }
 
 void appendMesh(std::string& out, const CheckReport& r, int listed) {
   const MeshSummary& m = r.mesh;
-  out += "Mesh (" + baseName(r.meshPath) + ")\n";
+  out += "Mesh (" + plainText(baseName(r.meshPath)) + ")\n";
   appendUnreadable(out, r.meshPath, r.meshOpened, r.meshError);
   if (r.meshOpened) {
     out += "  " + plural(m.recordsRead, "record", "records") + " read, " + num(m.recordsStored) +
@@ -168,7 +175,7 @@ void appendMesh(std::string& out, const CheckReport& r, int listed) {
 
 void appendExits(std::string& out, const CheckReport& r, int listed) {
   const ExitSummary& e = r.exits;
-  out += "Exits (" + baseName(r.exitPath) + ")\n";
+  out += "Exits (" + plainText(baseName(r.exitPath)) + ")\n";
   appendUnreadable(out, r.exitPath, r.exitOpened, r.exitError);
   if (r.exitOpened) {
     out += "  " + plural(e.numbersRead, "exit number", "exit numbers") + " read, " +
@@ -182,6 +189,12 @@ void appendExits(std::string& out, const CheckReport& r, int listed) {
 
 }  // namespace
 
+std::string plainText(std::string_view text, std::size_t maxBytes) {
+  bool more = false;
+  const std::string shown = escaped(text, maxBytes, 0, more);
+  return more ? shown + "..." : shown;
+}
+
 std::string messageText(const Message& message) {
   std::string out;
   for (const MessagePiece& piece : message) {
@@ -191,7 +204,8 @@ std::string messageText(const Message& message) {
 }
 
 std::string formatTextReport(const CheckReport& r, int listed) {
-  std::string out = "Checking " + r.meshPath + " and " + r.exitPath + "\n\n";
+  std::string out =
+      "Checking " + plainText(r.meshPath) + " and " + plainText(r.exitPath) + "\n\n";
   appendMesh(out, r, listed);
   appendExits(out, r, listed);
   appendTimes(out, r);

@@ -80,7 +80,7 @@ void appendResult(std::string& out, const CheckReport& r) {
         "report this.\n";
   }
   if (!r.writeFailure.empty()) {
-    out += "Result: " + r.writeFailure + " (exit status 2).\n";
+    out += "Result: " + plainText(r.writeFailure) + " (exit status 2).\n";
   } else if (status == 2) {
     out += "Result: a file could not be read (exit status 2).\n";
   } else if (status == 1 && loadProblems(r)) {

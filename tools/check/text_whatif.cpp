@@ -36,10 +36,11 @@ void appendLimitCase(std::string& out, const char* title, const LimitCase& c, in
   const std::size_t shown = std::min(c.kinds.size(), static_cast<std::size_t>(std::max(listed, 0)));
   for (std::size_t k = 0; k < shown; ++k) {
     const KindOverLimit& kind = c.kinds[k];
-    out += "    " + (kind.kind.empty() ? std::string("(no kind)") : kind.kind) + ": " +
-           plural(kind.cells, "cell", "cells") + "; the most remote is cell " + num(kind.remote) +
-           " at column " + num(kind.column) + ", row " + num(kind.row) + " (" +
-           seconds(kind.seconds) + ").\n";
+    const std::string word =
+        kind.kind.empty() ? std::string("(no kind)") : plainText(kind.kind, kQuoteBytes);
+    out += "    " + word + ": " + plural(kind.cells, "cell", "cells") +
+           "; the most remote is cell " + num(kind.remote) + " at column " + num(kind.column) +
+           ", row " + num(kind.row) + " (" + seconds(kind.seconds) + ").\n";
   }
   if (c.kinds.size() > shown) out += "    ... and " + num(c.kinds.size() - shown) + " more kinds\n";
 }
@@ -88,7 +89,8 @@ void appendBlocked(std::string& out, const CheckReport& r, int listed) {
   if (!r.exitFilesWritten.empty()) {
     out += "  One exit file a door, each without that door's cells: " +
            plural(static_cast<long long>(r.exitFilesWritten.size()), "file", "files") + " in " +
-           r.options.exitsDir + " (" + baseName(r.exitFilesWritten.front()) +
+           plainText(r.options.exitsDir) + " (" +
+           plainText(baseName(r.exitFilesWritten.front())) +
            (r.exitFilesWritten.size() > 1 ? ", ..." : "") + ").\n";
   }
   if (r.doors.empty()) return;
