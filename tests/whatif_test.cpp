@@ -205,3 +205,19 @@ TEST_F(WhatIf, KindWordsInTheLimitListAreEscaped) {
             std::string::npos)
       << text;
 }
+
+// The limit is shown as given: rounded to a tenth, 239.96 s would read as
+// 240.0 s beside a cell of 240 s listed as over it.
+TEST_F(WhatIf, TheLimitIsShownAsGiven) {
+  CheckOptions o;
+  o.limitGiven = true;
+  for (const auto& [limit, shown] : {std::pair{239.96, "Limit of 239.96 s"},
+                                     std::pair{0.04, "Limit of 0.04 s"},
+                                     std::pair{240.0, "Limit of 240 s"},
+                                     std::pair{1e300, "Limit of 1e+300 s"},
+                                     std::pair{-0.0, "Limit of 0 s"}}) {
+    o.limitSeconds = limit;
+    const std::string text = formatTextReport(checkDrawn("E..pp\n", o));
+    EXPECT_NE(text.find(std::string(shown) + " (side-move times"), std::string::npos) << text;
+  }
+}
