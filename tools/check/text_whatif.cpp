@@ -2,6 +2,8 @@
 // times, each door blocked in turn, and the cells over a limit.
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 
 #include "check_internal.h"
 #include "color/color.h"
@@ -12,6 +14,24 @@ constexpr int kLongestTime = static_cast<int>(kMaxMoves * kStepTime);  // s, the
 
 std::string seconds(float t) {
   return t == kUnreachedTime ? std::string("unreached") : fixed(t, t == static_cast<int>(t) ? 0 : 1) + " s";
+}
+
+// A number of seconds as given: the fewest decimals that read back as the
+// same value, in exponent form only beyond them; -0 as 0.
+std::string givenSeconds(double value) {
+  value += 0.0;
+  char text[40];
+  if (std::fabs(value) < 1e15) {
+    for (int decimals = 0; decimals <= 17; ++decimals) {
+      std::snprintf(text, sizeof text, "%.*f", decimals, value);
+      if (std::strtod(text, nullptr) == value) return text;
+    }
+  }
+  for (int digits = 1; digits <= 17; ++digits) {
+    std::snprintf(text, sizeof text, "%.*g", digits, value);
+    if (std::strtod(text, nullptr) == value) break;
+  }
+  return text;
 }
 
 std::string minuteBins(const int* perMinute, int bins, const std::string& lastLabel) {
@@ -109,7 +129,7 @@ void appendBlocked(std::string& out, const CheckReport& r, int listed) {
 void appendLimit(std::string& out, const CheckReport& r, int listed) {
   if (!r.options.limitGiven) return;
   const double limit = r.options.limitSeconds;
-  out += "Limit of " + fixed(limit, limit == std::floor(limit) ? 0 : 1) + " s (" +
+  out += "Limit of " + givenSeconds(limit) + " s (" +
          (r.options.geodesic ? "geodesic" : "side-move") +
          " times; a cell no exit reaches is over any limit)\n";
   appendLimitCase(out, "With all exits", r.limitAllExits, listed);
