@@ -421,3 +421,15 @@ TEST_F(PlanCheck, PathsInTheTextReportAreEscaped) {
   // Every line of the report is a line of the report's own.
   EXPECT_EQ(text.find("\n.csv"), std::string::npos) << text;
 }
+
+// Neighbours are beside each other when their columns differ by one, in
+// whole numbers: 2147483647 and -2147483648 are as far apart as columns go.
+TEST_F(PlanCheck, NeighboursAtTheEndsOfThirtyTwoBitColumnsAreNotBeside) {
+  const CheckReport r =
+      check(kHeader + "1 2 -1 -1 -1 2147483647 1 f 0 0 a b c\n" +
+                "2 -1 -1 1 -1 -2147483648 1 f 0 0 a b c\n" +
+                "3 -1 -1 -1 4 5 2147483647 f 0 0 a b c\n" +
+                "4 -1 3 -1 -1 5 -2147483648 f 0 0 a b c\n",
+            "1");
+  EXPECT_EQ(count(r, FindingKind::NeighbourNotBeside), 2) << formatTextReport(r);
+}
