@@ -102,7 +102,11 @@ void checkOpenSide(CheckReport& r, CellId c, const NamedSide& s) {
   }
   // A pair that names each other both ways is looked at once, from its right or top side.
   if (s.dColumn + s.dRow < 0) return;
-  if (gridColumn[n] == gridColumn[c] + s.dColumn && gridRow[n] == gridRow[c] + s.dRow) return;
+  // In 64 bits: column 2147483647 plus one must not wrap round to the other end.
+  if (std::int64_t{gridColumn[n]} == std::int64_t{gridColumn[c]} + s.dColumn &&
+      std::int64_t{gridRow[n]} == std::int64_t{gridRow[c]} + s.dRow) {
+    return;
+  }
   addFinding(r, FindingKind::NeighbourNotBeside, InputFile::Mesh, recordLine[c], 0,
              {own("cell " + num(c) + " (" + gridPlace(c) + ") and its " + s.name + " neighbour " +
                   num(n) + " (" + gridPlace(n) +
