@@ -53,6 +53,14 @@ add_test(NAME check.TimesFileFailureIsTheStatusReported
   COMMAND sh -c "cd \"$1\" && \"$0\" Corridor.csv Exits.dat --times /dev/full >\"$2/times.out\" 2>/dev/null; s=$?; test $s -eq 2 && grep -q 'exit status 2' \"$2/times.out\" && ! grep -q 'exit status 0' \"$2/times.out\" && { \"$0\" Corridor.csv Exits.dat --times '' 2>\"$2/empty.err\" >/dev/null; test $? -eq 2; } && grep -q usage \"$2/empty.err\""
           ${check} ${check_data} ${CMAKE_CURRENT_BINARY_DIR})
 
+# A times file or an exit file that names a file being checked (through
+# another spelling or a link too) would replace the plan with the report's
+# figures: refused, nothing written, status 2 and the reason said.
+add_test(NAME check.OutputsNeverReplaceAnInput
+  COMMAND sh -c "d=\"$1/inputs\"; rm -rf \"$d\" && mkdir -p \"$d/whatif\" && cp \"$2/Corridor.csv\" \"$d/m.csv\" && cp \"$2/Exits.dat\" \"$d/e.dat\" && cp \"$2/Exits.dat\" \"$d/whatif/door1-c1-r1.dat\" && ln -s m.csv \"$d/link\" && cd \"$d\" && for t in m.csv ./e.dat link; do { \"$0\" m.csv e.dat --times $t >out.txt 2>err.txt; test $? -eq 2; } && grep -q 'exit status 2' out.txt && grep -q 'is a file being checked' err.txt || exit 1; done && { \"$0\" m.csv whatif/door1-c1-r1.dat --exits-dir whatif >out.txt 2>err.txt; test $? -eq 2; } && grep -q 'is a file being checked' err.txt && cmp m.csv \"$2/Corridor.csv\" && cmp e.dat \"$2/Exits.dat\" && cmp whatif/door1-c1-r1.dat \"$2/Exits.dat\" && test -L link; s=$?; cd / && rm -rf \"$d\"; exit $s"
+          ${check} ${CMAKE_CURRENT_BINARY_DIR} ${check_data})
+set_tests_properties(check.OutputsNeverReplaceAnInput PROPERTIES LABELS check)
+
 # Memory bounded by the tables whatever the files hold: a 4 GB sparse mesh
 # file, /dev/urandom, and a million repeated records, each under a cap of
 # address space far below what reading them whole took.
