@@ -3,11 +3,8 @@
 
 #include "plan2mesh.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -192,27 +189,6 @@ std::string describePlanError(std::string_view path, const PlanError& error) {
 }
 
 namespace {
-
-// The folder part of `path` made absolute, so that "o" and "./o" compare equal.
-std::string canonicalPath(const std::string& path) {
-  const std::size_t slash = path.find_last_of('/');
-  const std::string folder = slash == std::string::npos ? "." : path.substr(0, std::max<std::size_t>(slash, 1));
-  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  char resolved[PATH_MAX];
-  if (::realpath(folder.c_str(), resolved) == nullptr) return path;
-  return std::string(resolved) + '/' + name;
-}
-
-// Two paths that name one file: the same device and inode where both exist,
-// the same place otherwise.
-bool sameFile(const char* a, const char* b) {
-  struct stat sa {}, sb {};
-  const bool hasA = ::stat(a, &sa) == 0;
-  const bool hasB = ::stat(b, &sb) == 0;
-  if (hasA && hasB) return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-  if (hasA != hasB) return false;
-  return canonicalPath(a) == canonicalPath(b);
-}
 
 bool distinctPaths(const char* const* argv) {
   static const char* const kRoles[] = {"", "the plan", "the mesh file", "the exit file"};

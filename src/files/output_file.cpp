@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 
 namespace {
@@ -36,6 +38,16 @@ bool openStream(OutputFile& out) {
     return false;
   }
   return true;
+}
+
+// The folder part of `path` made absolute, so that "o" and "./o" compare equal.
+std::string canonicalPath(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "." : path.substr(0, std::max<std::size_t>(slash, 1));
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  char resolved[PATH_MAX];
+  if (::realpath(folder.c_str(), resolved) == nullptr) return path;
+  return std::string(resolved) + '/' + name;
 }
 
 bool failWith(int error) {
@@ -133,4 +145,13 @@ bool writeWholeFile(const char* path, std::string_view bytes, OutputTarget allow
     return false;
   }
   return commitOutputFile(out);
+}
+
+bool sameFile(const char* a, const char* b) {
+  struct stat sa {}, sb {};
+  const bool hasA = ::stat(a, &sa) == 0;
+  const bool hasB = ::stat(b, &sb) == 0;
+  if (hasA && hasB) return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+  if (hasA != hasB) return false;
+  return canonicalPath(a) == canonicalPath(b);
 }

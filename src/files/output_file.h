@@ -52,3 +52,8 @@ void discardOutputFile(OutputFile& out);
 // All of the above for bytes in memory. False, with errno set, on any failure.
 bool writeWholeFile(const char* path, std::string_view bytes,
                     OutputTarget allowed = OutputTarget::StreamsToo);
+
+// Two paths that name one file: the same device and inode where both exist,
+// the same place otherwise. For refusing an output that would replace an
+// input.
+bool sameFile(const char* a, const char* b);

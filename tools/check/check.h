@@ -221,6 +221,10 @@ CheckReport checkPlanTexts(const std::string& meshPath, std::string_view meshTex
 // limit; 0 otherwise.
 int checkExitStatus(const CheckReport& report);
 
+// True when writing `path` would replace the mesh or exit file the report
+// was made from; a device or FIFO, written in place, replaces nothing.
+bool replacesInput(const CheckReport& report, const std::string& path);
+
 // With report.options.exitsDir: writes one exit file per door, the exit
 // file without that door's cells, named for the door, and notes the names
 // in the report; false, with report.writeFailure set, when one cannot be

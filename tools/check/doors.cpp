@@ -125,6 +125,12 @@ void blockEachDoor(CheckReport& r) {
   tallyTimes(worstTime, r.worstBlocked);
 }
 
+bool replacesInput(const CheckReport& r, const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) return false;
+  return sameFile(path.c_str(), r.meshPath.c_str()) || sameFile(path.c_str(), r.exitPath.c_str());
+}
+
 bool writeDoorExitFiles(CheckReport& r) {
   const std::string& dir = r.options.exitsDir;
   if (dir.empty()) return true;
@@ -132,6 +138,15 @@ bool writeDoorExitFiles(CheckReport& r) {
     r.writeFailure = "the folder " + dir + " for the exit files could not be made: " +
                      std::strerror(errno);
     return false;
+  }
+  // All names first: an exit file over a file being checked would replace
+  // the plan with one of its cases, so then none is written.
+  for (const Door& d : r.doors) {
+    const std::string path = dir + '/' + doorFileName(d);
+    if (replacesInput(r, path)) {
+      r.writeFailure = "the exit file " + path + " is a file being checked; no exit file is written";
+      return false;
+    }
   }
   for (const Door& d : r.doors) {
     std::string text;

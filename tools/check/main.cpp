@@ -111,8 +111,13 @@ int main(int argc, char** argv) {
   }
   CheckReport report = checkPlanFiles(options.meshPath, options.exitPath, options.check);
   // The files first, so that the report can state the status the program
-  // really returns.
-  if (!writeDoorExitFiles(report)) {
+  // really returns. A times file that is one of the inputs would replace
+  // the plan just checked with its figures.
+  if (!options.timesPath.empty() && replacesInput(report, options.timesPath)) {
+    report.writeFailure =
+        "the times file " + options.timesPath + " is a file being checked; nothing is written";
+    std::fprintf(stderr, "orvik-check: %s\n", report.writeFailure.c_str());
+  } else if (!writeDoorExitFiles(report)) {
     std::fprintf(stderr, "orvik-check: %s\n", report.writeFailure.c_str());
   } else if (!options.timesPath.empty() &&
       !writeWholeFile(options.timesPath.c_str(), formatTimesCsv(report))) {
