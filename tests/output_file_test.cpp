@@ -1,5 +1,6 @@
 // Output files are whole or not there: a failure at any step leaves the old
 // target as it was and no temporary file behind.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -7,6 +8,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -101,4 +103,66 @@ TEST_F(OutputFiles, ADeviceIsWrittenInPlaceAndItsErrorsCount) {
   EXPECT_FALSE(writeWholeFile("/dev/full", std::string(100000, 'x')));
   EXPECT_EQ(errno, ENOSPC);
   EXPECT_TRUE(writeWholeFile("/dev/null", "x"));
+}
+
+// A target that is a symbolic link is written through, as a shell's
+// redirection or an editor leaves it: the file it points at gets the bytes
+// and keeps its mode, and the link stays a link. A link to a file not yet
+// there makes that file; a loop of links is refused.
+TEST_F(OutputFiles, ALinkIsWrittenThroughAndStaysALink) {
+  fs::create_directory(path("plans"));
+  const std::string real = path("plans/Mesh.csv");
+  writePlain(real, "old");
+  ::chmod(real.c_str(), 0640);
+  ASSERT_EQ(::symlink("plans/Mesh.csv", path("Mesh.csv").c_str()), 0);  // relative, as ln -s makes it
+  ASSERT_TRUE(writeWholeFile(path("Mesh.csv").c_str(), "new")) << std::strerror(errno);
+  EXPECT_TRUE(fs::is_symlink(path("Mesh.csv")));
+  EXPECT_EQ(readWholeFile(real), "new");
+  struct stat info {};
+  ASSERT_EQ(::stat(real.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0640u);
+
+  ASSERT_EQ(::symlink("plans/ExitGrid.dat", path("ExitGrid.dat").c_str()), 0);
+  ASSERT_TRUE(writeWholeFile(path("ExitGrid.dat").c_str(), "1\n")) << std::strerror(errno);
+  EXPECT_TRUE(fs::is_symlink(path("ExitGrid.dat")));
+  EXPECT_EQ(readWholeFile(path("plans/ExitGrid.dat")), "1\n");
+
+  ASSERT_EQ(::symlink("loop", path("loop").c_str()), 0);
+  errno = 0;
+  EXPECT_FALSE(writeWholeFile(path("loop").c_str(), "x"));
+  EXPECT_EQ(errno, ELOOP);
+  EXPECT_TRUE(fs::is_symlink(path("loop")));
+  EXPECT_EQ(entries(), 4);  // plans and the three links: no temporary file left
+  EXPECT_EQ(std::distance(fs::directory_iterator(path("plans")), fs::directory_iterator()), 2);
+}
+
+// /dev/stdout, /dev/fd/N and links to them name a descriptor the program
+// already holds, often on a file the shell opened: the bytes go into it
+// where it stands, between what was written before and after, and the file
+// stays the same file. A new file in its place would leave the descriptor
+// writing to a file no longer there, and run as root would replace
+// /dev/stdout itself.
+TEST_F(OutputFiles, ADescriptorIsWrittenWhereItStands) {
+  const std::string target = path("report.txt");
+  const int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  ASSERT_GE(fd, 0);
+  struct stat before {};
+  ASSERT_EQ(::fstat(fd, &before), 0);
+  ASSERT_EQ(::write(fd, "head\n", 5), 5);
+  const std::string byNumber = "/dev/fd/" + std::to_string(fd);
+  EXPECT_TRUE(writeWholeFile(byNumber.c_str(), "times\n")) << std::strerror(errno);
+  ASSERT_EQ(::symlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), path("out").c_str()), 0);
+  EXPECT_TRUE(writeWholeFile(path("out").c_str(), "more\n")) << std::strerror(errno);
+  // Where only files are wanted (the snapshot), a descriptor is refused like a device.
+  errno = 0;
+  EXPECT_FALSE(writeWholeFile(byNumber.c_str(), "x", OutputTarget::FilesOnly));
+  EXPECT_EQ(errno, EPERM);
+  EXPECT_EQ(::write(fd, "tail\n", 5), 5);
+  ::close(fd);
+  EXPECT_EQ(readWholeFile(target), "head\ntimes\nmore\ntail\n");
+  EXPECT_TRUE(fs::is_symlink(path("out")));
+  struct stat after {};
+  ASSERT_EQ(::stat(target.c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino);
+  EXPECT_EQ(entries(), 2);
 }

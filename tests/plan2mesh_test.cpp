@@ -240,6 +240,30 @@ TEST(PlanCommand, RefusesOneFileInTwoRoles) {
   EXPECT_EQ(::rmdir(dir.c_str()), 0);
 }
 
+// Outputs are written through symbolic links, so a link to a file not yet
+// there and that file are one target: both files would land in it, the
+// exits over the mesh. Refused like any one file in two roles; a link to
+// a file of its own is written through and stays a link.
+TEST(PlanCommand, ALinkAndTheFileItNamesAreOneFile) {
+  const std::string dir = testing::TempDir() + "plan2mesh_link_" + std::to_string(getpid()) + "/";
+  ASSERT_EQ(::mkdir(dir.c_str(), 0700), 0);
+  const std::string plan = dir + "p.plan";
+  { std::ofstream(plan) << kSmallPlan; }
+  ASSERT_EQ(::symlink("m.csv", (dir + "link").c_str()), 0);
+  std::string messages;
+  EXPECT_EQ(runCommand({plan, dir + "link", dir + "m.csv"}, messages), 1);
+  EXPECT_NE(messages.find("the mesh file and the exit file are the same file"), std::string::npos)
+      << messages;
+  EXPECT_FALSE(std::ifstream(dir + "m.csv").good());
+  EXPECT_EQ(runCommand({plan, dir + "link", dir + "x.dat"}, messages), 0) << messages;
+  struct stat info {};
+  ASSERT_EQ(::lstat((dir + "link").c_str(), &info), 0);
+  EXPECT_TRUE(S_ISLNK(info.st_mode));
+  EXPECT_EQ(readWholeFile(dir + "m.csv"), formatMesh(parseOrFail(kSmallPlan)));
+  for (const char* name : {"link", "m.csv", "x.dat", "p.plan"}) std::remove((dir + name).c_str());
+  EXPECT_EQ(::rmdir(dir.c_str()), 0) << "temporary files left behind";
+}
+
 // The shipped station must keep showing the whole colour scale: cells near
 // exits, cells over five minutes that are still reached, and unreached ones.
 TEST_F(SampleStation, ShowsTheWholeTimeRange) {
