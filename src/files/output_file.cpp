@@ -55,10 +55,70 @@ bool failWith(int error) {
   return false;
 }
 
+constexpr int kMaxLinks = 40;  // links followed before the path counts as a loop, as the kernel's
+
+// The number of one of the program's own descriptors that `path` names in
+// /proc (/dev/fd/3, /proc/self/fd/1 and what links there), or -1.
+int ownDescriptor(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos || slash + 1 == path.size()) return -1;
+  const std::string name = path.substr(slash + 1);
+  if (name.size() > 9 || name.find_first_not_of("0123456789") != std::string::npos) return -1;
+  char folder[PATH_MAX];
+  if (::realpath(path.substr(0, slash).c_str(), folder) == nullptr) return -1;
+  if (std::string(folder) != "/proc/" + std::to_string(::getpid()) + "/fd") return -1;
+  return std::atoi(name.c_str());
+}
+
+// Where a write to `path` lands: the end of its chain of symbolic links,
+// which need not exist yet, so that a link stays a link to the new bytes;
+// or, when the chain reaches one of the program's descriptors, that
+// descriptor (`fd`, else -1), whose file the shell may have opened.
+struct Destination {
+  std::string path;
+  int fd;
+};
+
+Destination followLinks(const std::string& path) {
+  Destination to{path, -1};
+  for (int hop = 0; hop < kMaxLinks; ++hop) {
+    to.fd = ownDescriptor(to.path);
+    if (to.fd >= 0) return to;
+    struct stat info {};
+    if (::lstat(to.path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return to;
+    char link[PATH_MAX];
+    const ssize_t length = ::readlink(to.path.c_str(), link, sizeof link);
+    if (length <= 0 || static_cast<std::size_t>(length) == sizeof link) return to;
+    const std::string text(link, static_cast<std::size_t>(length));
+    to.path = text[0] == '/' ? text : folderOf(to.path) + '/' + text;
+  }
+  return to;  // still a link: a loop, which stat reports as ELOOP
+}
+
+// A descriptor the program holds is written where it stands, through a
+// copy of it, so that what the program writes there afterwards follows.
+bool openDescriptor(OutputFile& out, int fd) {
+  const int copy = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+  if (copy < 0) return false;
+  out.file = ::fdopen(copy, "wb");
+  if (out.file == nullptr) {
+    const int saved = errno;
+    ::close(copy);
+    return failWith(saved);
+  }
+  return true;
+}
+
 }  // namespace
 
 bool openOutputFile(const char* path, OutputFile& out, OutputTarget allowed) {
-  out = OutputFile{nullptr, path, ""};
+  const Destination to = followLinks(path);
+  out = OutputFile{nullptr, to.path, ""};
+  if (to.fd >= 0) {
+    if (allowed == OutputTarget::FilesOnly) return failWith(EPERM);
+    return openDescriptor(out, to.fd);
+  }
+  path = out.path.c_str();
   struct stat info {};
   if (::stat(path, &info) == 0) {
     if (S_ISDIR(info.st_mode)) return failWith(EISDIR);
@@ -153,5 +213,6 @@ bool sameFile(const char* a, const char* b) {
   const bool hasB = ::stat(b, &sb) == 0;
   if (hasA && hasB) return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
   if (hasA != hasB) return false;
-  return canonicalPath(a) == canonicalPath(b);
+  // Neither there yet: a link to a file not yet there lands in that file.
+  return canonicalPath(followLinks(a).path) == canonicalPath(followLinks(b).path);
 }

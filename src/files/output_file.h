@@ -10,12 +10,15 @@
 #include <string_view>
 
 //
-// A target that is a device or a FIFO (/dev/stdout, a pipe to another
-// program) cannot be replaced; where the caller allows it, it is written
-// directly, and a FIFO without a reader fails at once instead of waiting.
+// A target that is a symbolic link is written through: the file at the end
+// of the links is replaced and the link stays. A target that is a device or
+// a FIFO (a pipe to another program), or one of the program's own
+// descriptors (/dev/stdout, /dev/fd/N, on whatever file the shell opened),
+// cannot be replaced; where the caller allows it, it is written directly,
+// and a FIFO without a reader fails at once instead of waiting.
 struct OutputFile {
   std::FILE* file;       // open for writing; nullptr when none
-  std::string path;      // the target
+  std::string path;      // the target, at the end of its symbolic links
   std::string tempPath;  // the temporary file beside it; empty when writing directly
 };
 
