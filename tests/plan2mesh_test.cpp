@@ -142,6 +142,21 @@ TEST(PlanRefusals, NameThePlaceAndTheReason) {
             "st.plan: no exit cell ('E'); every cell would stay unreached");
 }
 
+// The longest line is counted in plan characters: the CR of a CR LF end
+// is no column, so the longest line a LF file may hold passes with CR LF too.
+TEST(PlanRefusals, TheLongestLineMayEndInCrLf) {
+  const std::string rock(kMaxPlanColumns, ' ');
+  Plan plan;
+  PlanError error{};
+  EXPECT_TRUE(parsePlan("E\n" + rock + "\n", plan, error)) << error.message;
+  EXPECT_TRUE(parsePlan("E\r\n" + rock + "\r\n", plan, error)) << error.message;
+  error = refusal("E\r\n" + rock + " \r\n");
+  EXPECT_EQ(error.line, 2);
+  EXPECT_EQ(error.message, "line longer than " + std::to_string(kMaxPlanColumns) + " characters");
+  error = refusal("E\n" + rock + " ");
+  EXPECT_EQ(error.line, 2);
+}
+
 TEST_F(PlanConversion, FillsTheTableToItsLastSlotAndNoFurther) {
   const std::string full = 'E' + std::string(kMaxCellId - 1, '.');
   const Plan plan = parseOrFail(full);
