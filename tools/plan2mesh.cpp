@@ -134,10 +134,11 @@ bool parsePlanFrom(TextCursor& in, Plan& plan, PlanError& error) {
   std::int64_t y = 0;
   GridLine line;
   bool longer = false;
-  for (std::int64_t planLine = 1; readLine(in, line.chars, kMaxPlanColumns, longer); ++planLine) {
+  // One byte more than a line may hold, for the CR of a CR LF end.
+  for (std::int64_t planLine = 1; readLine(in, line.chars, kMaxPlanColumns + 1, longer); ++planLine) {
     if (!line.chars.empty() && line.chars.back() == '\r') line.chars.pop_back();  // CRLF files
     if (!line.chars.empty() && line.chars.front() == kPlanComment) continue;
-    if (longer) {
+    if (longer || line.chars.size() > kMaxPlanColumns) {
       error = PlanError{planLine, 0,
                         "line longer than " + std::to_string(kMaxPlanColumns) + " characters"};
       return false;
