@@ -63,10 +63,19 @@ TEST(Keys, ResetRestoresTheStartViewExactly) {
 TEST(Keys, OtherKeysAndOtherCaseDoNothing) {
   for (unsigned char key : {'r', 'S', 'I', 'J', 'K', 'L', '1', ' ', 'q', '\0', '\xff'}) {
     ViewState v = {4, -6, 1.5};
-    EXPECT_EQ(applyKey(key, v), KeyCommand::None) << int(key);
+    EXPECT_EQ(applyKey(key, v), KeyCommand::NotAKey) << int(key);
     EXPECT_EQ(v.panX, 4);
     EXPECT_EQ(v.panY, -6);
     EXPECT_EQ(v.zoom, 1.5);
+  }
+}
+
+// orvik-render refuses a key the table does not know, so every key of the
+// table must say that it is one.
+TEST(Keys, EveryKeyOfTheTableIsOne) {
+  for (unsigned char key : {'8', 'k', '2', 'i', '6', 'l', '4', 'j', 'w', 'W', '0', 'R', 's', '\x1b'}) {
+    ViewState v = kStartView;
+    EXPECT_NE(applyKey(key, v), KeyCommand::NotAKey) << int(key);
   }
 }
 

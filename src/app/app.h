@@ -7,7 +7,8 @@ constexpr char kWindowTitle[] = "ORVIK UNDERGROUND";
 
 // What a key asks of the program beyond a change of view.
 enum class KeyCommand {
-  None,      // not a key of the table, or a pan, zoom or reset already applied
+  None,      // a pan, zoom or reset, already applied
+  NotAKey,   // no key of the table; nothing changed
   Snapshot,  // write the window to the snapshot file
   Quit,      // end the process with status 0
 };

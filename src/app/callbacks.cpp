@@ -23,6 +23,7 @@ void onKeyboard(unsigned char key, int, int) {
       saveSnapshot();
       break;
     case KeyCommand::Quit: std::exit(0);
-    case KeyCommand::None: break;
+    case KeyCommand::None:
+    case KeyCommand::NotAKey: break;
   }
 }

@@ -35,7 +35,7 @@ KeyCommand applyKey(unsigned char key, ViewState& view) {
     case 'W': view.zoom += kZoomStep; break;
     case 'w': zoomIn(view); break;
     case 's': return KeyCommand::Snapshot;
-    default: break;
+    default: return KeyCommand::NotAKey;
   }
   return KeyCommand::None;
 }

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 constexpr char kSnapshotPath[] = "./snapshot.bmp";  // relative to the working directory
 constexpr int kBmpFileHeaderBytes = 14;             // BITMAPFILEHEADER
@@ -31,6 +32,26 @@ void swapRedBlue(unsigned char* pixels, std::size_t bytes);
 // permission, a FIFO or device of that name), else the file and the reason.
 bool writeBmpFile(const char* path, const unsigned char header[kBmpHeaderBytes],
                   const unsigned char* pixels, std::uint32_t imageBytes);
+
+// A picture read back from OpenGL in the BMP's layout: BGRA pixels, bottom
+// row first, stride 4 * width, and the 54 header bytes that go before them.
+struct BmpPicture {
+  int width, height;                        // px
+  std::uint32_t imageBytes;                 // bytes at `pixels`
+  unsigned char header[kBmpHeaderBytes];
+  std::unique_ptr<unsigned char[]> pixels;  // null when imageBytes is 0
+};
+
+enum class ReadBack {
+  Done,      // the picture holds the pixels
+  TooLarge,  // width by height does not fit a BMP file; nothing read
+  NoMemory,  // no memory for the pixels; nothing read
+};
+
+// GL, with a context current: reads the lower-left width by height px of
+// the current read buffer into `picture`. Window and offscreen renderer
+// share it, so their files hold the same bytes for the same pixels.
+ReadBack readBmpPicture(int width, int height, BmpPicture& picture);
 
 // Needs the window current: writes its read buffer, the whole window at its
 // present size, to kSnapshotPath as writeBmpFile does.

@@ -1,0 +1,93 @@
+// orvik-render: the program's picture drawn offscreen, with the program's
+// own drawing code and no window system, written as PNG or as the BMP that
+// the window's "s" key writes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// ------------------------------------------------------------ arguments
+
+// One picture to make: every file and the size as they stand where its
+// output name appears on the command line.
+struct RenderJob {
+  std::string meshPath;     // mesh file
+  std::string exitPath;     // exit file; ignored when timesPath is set
+  std::string timesPath;    // times CSV that colours the map; empty: walk from the exits
+  std::string timesColumn;  // column of timesPath holding the seconds
+  int width, height;        // px, the window's size
+  std::string keys;         // key characters, applied in order to the start view
+  std::string outPath;      // the picture
+  bool bmp;                 // outPath ends in ".bmp": the window's BMP instead of PNG
+};
+
+struct RenderRequest {
+  bool help;                    // --help: print the usage, make nothing
+  std::vector<RenderJob> jobs;  // in command-line order
+};
+
+// Pure: reads argv[1..argc-1]. False, with one line (no program name) in
+// `error`, when the arguments make no sense; then `request` is unusable.
+bool parseRenderArguments(int argc, const char* const* argv, RenderRequest& request,
+                          std::string& error);
+
+// Pure: the text --help prints.
+const char* renderUsage();
+
+// ------------------------------------------------------- offscreen context
+
+// Leaves an OpenGL compatibility context current on an offscreen buffer of
+// width by height px with 8 bits per colour channel and no alpha, as the
+// window has: created on the first call, the buffer made anew when the size
+// changes. No X server is needed. False, with one line in `error`, when
+// Mesa gives no such context or buffer.
+bool useOffscreen(int width, int height, std::string& error);
+
+// Releases what useOffscreen made; the next useOffscreen starts afresh.
+void closeOffscreen();
+
+// ----------------------------------------------------------------- glyphs
+
+// GL, a LabelGlyphs: draws `text` from the current raster position in the
+// window's label font (Times Roman 24 bitmaps), from a table compiled into
+// the program, and leaves the raster position after the last character.
+// Characters outside the table draw nothing and do not move it.
+void drawTableGlyphs(const char* text);
+
+// One glyph of the compiled table, in glBitmap's terms.
+struct TableGlyph {
+  int width, height;     // px of the bitmap; rows bottom first, each a whole number of bytes
+  int xOrigin, yOrigin;  // px from the bitmap's lower-left corner to the pen
+  int advance;           // px the pen moves to the right
+  int offset;            // first byte of the bitmap in kTableGlyphBits
+};
+constexpr int kFirstTableChar = 32;   // space
+constexpr int kLastTableChar = 126;   // tilde
+constexpr int kTableGlyphCount = kLastTableChar - kFirstTableChar + 1;
+extern const TableGlyph kTableGlyphs[kTableGlyphCount];  // from the generated source
+extern const unsigned char kTableGlyphBits[];           // bitmaps, most significant bit leftmost
+
+// ------------------------------------------------------------ times CSV
+
+// Needs the table read: every slot's travel time from the CSV at `path`
+// (cell,column,row,seconds[,...], as orvik-check --times writes it), the
+// seconds from the column named `column`; an empty value and a cell absent
+// from the file are unreached. False, with one line naming the file and
+// line in `error`, for an unreadable file, a missing column or a malformed
+// row; the times are then unusable.
+bool readTimesCsv(const char* path, const char* column, std::string& error);
+
+// Longest line of a times CSV, in bytes; the reader holds no more than this.
+constexpr int kTimesLineCapacity = 4096;
+
+// ------------------------------------------------------------------ PNG
+
+// zlib level of the PNG writer: 0 stores, 9 packs hardest (see docs/performance.md).
+constexpr int kPngZlibLevel = 6;
+
+// Writes BGRA pixels, bottom row first, stride 4 * width, as an 8-bit RGB
+// PNG at `path`, whole or not at all. False, with one line in `error`
+// naming the file, on any failure; the target is then untouched.
+bool writePngFile(const char* path, const unsigned char* bgra, int width, int height,
+                  std::string& error);
