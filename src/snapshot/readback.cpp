@@ -7,17 +7,22 @@
 #include "snapshot/snapshot.h"
 
 ReadBack readBmpPicture(int width, int height, BmpPicture& picture) {
+  std::uint32_t imageBytes = 0;
+  if (!bmpImageBytes(width, height, imageBytes)) return ReadBack::TooLarge;
+  // A picture of the same byte count keeps its buffer: a batch of pictures
+  // then takes its pages once, not once a picture.
+  if (!picture.pixels || imageBytes != picture.imageBytes) {
+    picture.pixels.reset(imageBytes > 0 ? new (std::nothrow) unsigned char[imageBytes] : nullptr);
+    if (imageBytes > 0 && !picture.pixels) return ReadBack::NoMemory;
+  }
   picture.width = width;
   picture.height = height;
-  picture.pixels.reset();
-  if (!bmpImageBytes(width, height, picture.imageBytes)) return ReadBack::TooLarge;
-  fillBmpHeader(picture.header, width, height, picture.imageBytes);
-  if (picture.imageBytes == 0) return ReadBack::Done;
-  picture.pixels.reset(new (std::nothrow) unsigned char[picture.imageBytes]());
-  if (!picture.pixels) return ReadBack::NoMemory;
+  picture.imageBytes = imageBytes;
+  fillBmpHeader(picture.header, width, height, imageBytes);
+  if (imageBytes == 0) return ReadBack::Done;
   // Rows come bottom first, as the BMP wants them for a positive height;
   // 4 bytes a pixel keep every row aligned whatever the pack alignment.
   glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, picture.pixels.get());
-  swapRedBlue(picture.pixels.get(), picture.imageBytes);
+  swapRedBlue(picture.pixels.get(), imageBytes);
   return ReadBack::Done;
 }

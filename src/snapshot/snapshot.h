@@ -36,9 +36,9 @@ bool writeBmpFile(const char* path, const unsigned char header[kBmpHeaderBytes],
 // A picture read back from OpenGL in the BMP's layout: BGRA pixels, bottom
 // row first, stride 4 * width, and the 54 header bytes that go before them.
 struct BmpPicture {
-  int width, height;                        // px
-  std::uint32_t imageBytes;                 // bytes at `pixels`
-  unsigned char header[kBmpHeaderBytes];
+  int width = 0, height = 0;                // px
+  std::uint32_t imageBytes = 0;             // bytes at `pixels`, 0 when none
+  unsigned char header[kBmpHeaderBytes] = {};
   std::unique_ptr<unsigned char[]> pixels;  // null when imageBytes is 0
 };
 
@@ -49,7 +49,8 @@ enum class ReadBack {
 };
 
 // GL, with a context current: reads the lower-left width by height px of
-// the current read buffer into `picture`. Window and offscreen renderer
+// the current read buffer into `picture`, reusing its buffer when the byte
+// count is the same (a default-constructed picture has none). Window and offscreen renderer
 // share it, so their files hold the same bytes for the same pixels.
 ReadBack readBmpPicture(int width, int height, BmpPicture& picture);
 

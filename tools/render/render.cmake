@@ -26,13 +26,16 @@ add_custom_command(OUTPUT ${ORVIK_GLYPH_SOURCE}
   DEPENDS orvik_glyph_table ${ORVIK_LABEL_FONT}
   COMMENT "Label glyphs from ${ORVIK_LABEL_FONT}")
 
-add_executable(orvik-render
-  ${ORVIK_RENDER_DIR}/render_main.cpp
+# Everything but main, so that the tests and the benchmarks drive the parts.
+add_library(orvik_render_lib STATIC
   ${ORVIK_RENDER_DIR}/args.cpp
   ${ORVIK_RENDER_DIR}/offscreen.cpp
   ${ORVIK_RENDER_DIR}/glyphs.cpp
   ${ORVIK_RENDER_DIR}/times.cpp
   ${ORVIK_RENDER_DIR}/png.cpp
   ${ORVIK_GLYPH_SOURCE})
-target_include_directories(orvik-render PRIVATE ${ORVIK_RENDER_DIR})
-target_link_libraries(orvik-render PRIVATE orvik_draw OpenGL::EGL PNG::PNG)
+target_include_directories(orvik_render_lib PUBLIC ${ORVIK_RENDER_DIR})
+target_link_libraries(orvik_render_lib PUBLIC orvik_draw OpenGL::EGL PNG::PNG)
+
+add_executable(orvik-render ${ORVIK_RENDER_DIR}/render_main.cpp)
+target_link_libraries(orvik-render PRIVATE orvik_render_lib)

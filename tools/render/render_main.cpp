@@ -99,11 +99,10 @@ bool writeBmp(const char* path, const BmpPicture& picture, std::string& error) {
   return true;
 }
 
-bool drawAndWrite(const RenderJob& job, std::string& error) {
+bool drawAndWrite(const RenderJob& job, BmpPicture& picture, std::string& error) {
   viewState = kStartView;
   for (char key : job.keys) applyKey(static_cast<unsigned char>(key), viewState);
   drawFrame(drawTableGlyphs);
-  BmpPicture picture;
   if (readBmpPicture(job.width, job.height, picture) != ReadBack::Done) {
     error = job.outPath + ": no memory for a " + std::to_string(job.width) + " by " +
             std::to_string(job.height) + " picture";
@@ -115,10 +114,11 @@ bool drawAndWrite(const RenderJob& job, std::string& error) {
 
 int renderAll(const RenderRequest& request) {
   Loaded loaded{false, "", ""};
+  BmpPicture picture;  // one buffer for every output of the same size
   std::string error;
   for (const RenderJob& job : request.jobs) {
     if (!loadJob(job, loaded, error) || !useOffscreen(job.width, job.height, error) ||
-        !drawAndWrite(job, error)) {
+        !drawAndWrite(job, picture, error)) {
       std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
       return 1;
     }
