@@ -23,3 +23,17 @@ list(FILTER orvik_e2e_tests INCLUDE REGEX "^e2e\\.")
 set_tests_properties(${orvik_e2e_tests} PROPERTIES LABELS e2e TIMEOUT 120)
 # Under a cap of address space, which the sanitizers' shadow memory cannot live with.
 set_tests_properties(e2e.HugeAndEndlessInputs PROPERTIES LABELS "e2e;memcap")
+
+# orvik-render against the window (label e2e, in Xvfb), and on its own
+# (label render: no X server, DISPLAY unset by the driver).
+foreach(case WindowStart WindowKeys WindowStation Arguments Unwritable TimesColours Batch)
+  add_test(NAME render.${case}
+    COMMAND ${Python3_EXECUTABLE} ${ORVIK_E2E_DIR}/render_cases.py
+      --render $<TARGET_FILE:orvik-render> --orvik $<TARGET_FILE:orvik>
+      --scratch ${ORVIK_E2E_SCRATCH}/render.${case} ${case})
+  if(case MATCHES "^Window")
+    set_tests_properties(render.${case} PROPERTIES LABELS e2e TIMEOUT 180)
+  else()
+    set_tests_properties(render.${case} PROPERTIES LABELS render TIMEOUT 120)
+  endif()
+endforeach()

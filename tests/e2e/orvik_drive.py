@@ -18,6 +18,7 @@ import struct
 import subprocess
 import sys
 import time
+import zlib
 from dataclasses import dataclass, field
 from pathlib import Path
 
@@ -269,6 +270,66 @@ def check_bmp_header(bmp, width, height):
 
 def near(got, want, tolerance=LEVEL_TOLERANCE):
     return all(abs(a - b) <= tolerance for a, b in zip(got, want))
+
+
+# ------------------------------------------------------------- PNG files
+
+PNG_SIGNATURE = b"\x89PNG\r\n\x1a\n"
+PNG_CHANNELS = {0: 1, 2: 3, 3: 1, 4: 2, 6: 4}   # colour type -> samples a pixel
+
+
+def read_png(path):
+    """(width, height, rows of (r, g, b)) of an 8-bit PNG, every chunk's CRC
+    and every row's filter checked."""
+    data = path.read_bytes()
+    check(data.startswith(PNG_SIGNATURE), f"{path}: no PNG signature")
+    at, chunks = len(PNG_SIGNATURE), []
+    while at < len(data):
+        check(at + 12 <= len(data), f"{path}: truncated chunk at byte {at}")
+        length, kind = struct.unpack(">I4s", data[at:at + 8])
+        body = data[at + 8:at + 8 + length]
+        crc, = struct.unpack(">I", data[at + 8 + length:at + 12 + length])
+        check(zlib.crc32(kind + body) == crc, f"{path}: bad CRC in {kind!r}")
+        chunks.append((kind, body))
+        at += 12 + length
+    check(chunks[0][0] == b"IHDR" and chunks[-1][0] == b"IEND", f"{path}: chunk order")
+    width, height, depth, color_type, _, _, interlace = struct.unpack(">IIBBBBB", chunks[0][1])
+    check(depth == 8 and color_type in PNG_CHANNELS and interlace == 0,
+            f"{path}: depth {depth}, colour type {color_type}, interlace {interlace}")
+    palette = b"".join(body for kind, body in chunks if kind == b"PLTE")
+    raw = zlib.decompress(b"".join(body for kind, body in chunks if kind == b"IDAT"))
+    bpp = PNG_CHANNELS[color_type]
+    stride = width * bpp
+    check(len(raw) == height * (stride + 1), f"{path}: {len(raw)} bytes of image data")
+    rows, previous = [], bytearray(stride)
+    for y in range(height):
+        kind, line = raw[y * (stride + 1)], bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
+        check(kind <= 4, f"{path}: filter {kind} in row {y}")
+        for i in range(stride):
+            a = line[i - bpp] if i >= bpp else 0
+            b = previous[i]
+            c = previous[i - bpp] if i >= bpp else 0
+            if kind == 1:
+                line[i] = (line[i] + a) & 255
+            elif kind == 2:
+                line[i] = (line[i] + b) & 255
+            elif kind == 3:
+                line[i] = (line[i] + (a + b) // 2) & 255
+            elif kind == 4:
+                p = a + b - c
+                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
+                line[i] = (line[i] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 255
+        rows.append(line)
+        previous = line
+
+    def rgb(line, x):
+        if color_type == 3:
+            return tuple(palette[3 * line[x]:3 * line[x] + 3])
+        if color_type in (0, 4):
+            return (line[x * bpp],) * 3
+        return tuple(line[x * bpp:x * bpp + 3])
+
+    return width, height, [[rgb(line, x) for x in range(width)] for line in rows]
 
 
 # ------------------------------------------------------ picture checks

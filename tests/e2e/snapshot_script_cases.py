@@ -5,73 +5,13 @@ fails."""
 import argparse
 import os
 import shutil
-import struct
 import subprocess
 import sys
 import time
-import zlib
 from pathlib import Path
 
 sys.dont_write_bytecode = True  # keep the source tree free of __pycache__
 import orvik_drive as d  # noqa: E402
-
-PNG_SIGNATURE = b"\x89PNG\r\n\x1a\n"
-PNG_CHANNELS = {0: 1, 2: 3, 3: 1, 4: 2, 6: 4}   # colour type -> samples a pixel
-
-
-def read_png(path):
-    """(width, height, rows of (r, g, b)) of an 8-bit PNG, every chunk's CRC
-    and every row's filter checked."""
-    data = path.read_bytes()
-    d.check(data.startswith(PNG_SIGNATURE), f"{path}: no PNG signature")
-    at, chunks = len(PNG_SIGNATURE), []
-    while at < len(data):
-        d.check(at + 12 <= len(data), f"{path}: truncated chunk at byte {at}")
-        length, kind = struct.unpack(">I4s", data[at:at + 8])
-        body = data[at + 8:at + 8 + length]
-        crc, = struct.unpack(">I", data[at + 8 + length:at + 12 + length])
-        d.check(zlib.crc32(kind + body) == crc, f"{path}: bad CRC in {kind!r}")
-        chunks.append((kind, body))
-        at += 12 + length
-    d.check(chunks[0][0] == b"IHDR" and chunks[-1][0] == b"IEND", f"{path}: chunk order")
-    width, height, depth, color_type, _, _, interlace = struct.unpack(">IIBBBBB", chunks[0][1])
-    d.check(depth == 8 and color_type in PNG_CHANNELS and interlace == 0,
-            f"{path}: depth {depth}, colour type {color_type}, interlace {interlace}")
-    palette = b"".join(body for kind, body in chunks if kind == b"PLTE")
-    raw = zlib.decompress(b"".join(body for kind, body in chunks if kind == b"IDAT"))
-    bpp = PNG_CHANNELS[color_type]
-    stride = width * bpp
-    d.check(len(raw) == height * (stride + 1), f"{path}: {len(raw)} bytes of image data")
-    rows, previous = [], bytearray(stride)
-    for y in range(height):
-        kind, line = raw[y * (stride + 1)], bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
-        d.check(kind <= 4, f"{path}: filter {kind} in row {y}")
-        for i in range(stride):
-            a = line[i - bpp] if i >= bpp else 0
-            b = previous[i]
-            c = previous[i - bpp] if i >= bpp else 0
-            if kind == 1:
-                line[i] = (line[i] + a) & 255
-            elif kind == 2:
-                line[i] = (line[i] + b) & 255
-            elif kind == 3:
-                line[i] = (line[i] + (a + b) // 2) & 255
-            elif kind == 4:
-                p = a + b - c
-                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
-                line[i] = (line[i] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 255
-        rows.append(line)
-        previous = line
-
-    def rgb(line, x):
-        if color_type == 3:
-            return tuple(palette[3 * line[x]:3 * line[x] + 3])
-        if color_type in (0, 4):
-            return (line[x * bpp],) * 3
-        return tuple(line[x * bpp:x * bpp + 3])
-
-    return width, height, [[rgb(line, x) for x in range(width)] for line in rows]
-
 
 def run_script(script, *args, env=None):
     return subprocess.run([str(script), *args], capture_output=True, text=True, timeout=120,
@@ -99,7 +39,7 @@ def case_picture(script, orvik, scratch):
     bmp = d.read_bmp(scratch / "out" / "pic.bmp")
     d.check_bmp_header(bmp, d.WINDOW_W, d.WINDOW_H)
     d.check_picture(bmp, plan, d.apply_keys(d.View(), keys))
-    width, height, rows = read_png(scratch / "out" / "pic.png")
+    width, height, rows = d.read_png(scratch / "out" / "pic.png")
     d.check((width, height) == (d.WINDOW_W, d.WINDOW_H), f"PNG is {width} by {height}")
     # PNG rows run top first, BMP rows bottom first.
     for y in range(0, height, 7):

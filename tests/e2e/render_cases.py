@@ -1,0 +1,286 @@
+#!/usr/bin/env python3
+"""Cases of orvik-render, the offscreen renderer. The "window" cases run the
+real program in a private Xvfb and compare its snapshot.bmp byte for byte
+with orvik-render's BMP for the same plan, keys and window size; every
+other case runs orvik-render alone, with DISPLAY unset."""
+
+import argparse
+import os
+import shutil
+import subprocess
+import sys
+from pathlib import Path
+
+sys.dont_write_bytecode = True  # keep the source tree free of __pycache__
+import orvik_drive as d  # noqa: E402
+
+REPO = Path(__file__).resolve().parents[2]
+
+
+def render(program, *args, cwd=None, extra_env=None):
+    """orvik-render with DISPLAY unset: it must need no X server."""
+    env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "XAUTHORITY")}
+    env.update(extra_env or {})
+    return subprocess.run([str(program), *map(str, args)], capture_output=True, text=True,
+                          timeout=60, env=env, cwd=cwd)
+
+
+def render_ok(program, *args):
+    done = render(program, *args)
+    d.check(done.returncode == 0 and done.stderr == "",
+            f"orvik-render {' '.join(map(str, args))}: status {done.returncode}, "
+            f"stderr {done.stderr!r}")
+
+
+def compare_files(window, offscreen, what):
+    """Byte for byte; on a difference, how many pixels and where."""
+    a, b = window.data, offscreen.data
+    if a == b:
+        return
+    d.check(a[:d.BMP_HEADER] == b[:d.BMP_HEADER], f"{what}: BMP headers differ")
+    wrong = [((i - d.BMP_HEADER) // 4 % window.width, (i - d.BMP_HEADER) // 4 // window.width)
+             for i in range(d.BMP_HEADER, len(a), 4) if a[i:i + 4] != b[i:i + 4]]
+    raise d.Failure(f"{what}: {len(wrong)} pixels differ between the window and orvik-render, "
+                    f"first (x, y): {wrong[:6]}")
+
+
+def leftover_files(folder):
+    return sorted(p.name for p in folder.iterdir()) if folder.exists() else []
+
+
+# ------------------------------------------------------ against the window
+
+def same_pixels(orvik, render_program, scratch, plan, steps, source=None):
+    """Keys and window sizes step by step in the window; after each step
+    the settled snapshot against one orvik-render call with all keys so far."""
+    pressed = []
+    def copy_source(folder):
+        for name in ("Mesh.csv", "ExitGrid.dat"):
+            shutil.copy(source / name, folder / name)
+
+    write_in = None if source is None else copy_source
+    with d.running_program(orvik, scratch, plan, write_in=write_in) as session:
+        plan_dir = session.run_dir.parent / "in"
+        for keys, size in steps:
+            d.press(session, keys, delay_ms=2)
+            pressed += keys
+            if size is not None:
+                d.xdotool(session.env, "windowsize", session.window, *map(str, size))
+            shown = size or (d.WINDOW_W, d.WINDOW_H)
+            window = d.settled_snapshot(session, size=shown)
+            out = scratch / f"offscreen-{len(pressed)}-{shown[0]}x{shown[1]}.bmp"
+            render_ok(render_program, "--plan", plan_dir, "--size", f"{shown[0]}x{shown[1]}",
+                      "--keys", " ".join(pressed), out)
+            compare_files(window, d.read_bmp(out),
+                          f"after {d.describe_keys(pressed) or 'no keys'} at {shown}")
+        d.quit_with_escape(session)
+
+
+def case_window_start(orvik, program, scratch):
+    """The start picture of the small plan: map, walls, panel, legend bar
+    and both labels, every byte."""
+    same_pixels(orvik, program, scratch, d.sample_plan(), [([], None)])
+
+
+def case_window_keys(orvik, program, scratch):
+    """Pans, zooms both ways, the zoom floor and the resets give the same
+    pixels, and so do larger and smaller windows."""
+    steps = [(["w"] * 30, None), (["6"] * 5 + ["k"] * 3, None), (["W"] * 70 + ["j", "i"], None),
+             (["0"], None), (["w"] * 120, None), (["R", "l", "l", "w"], (900, 700)),
+             (["2"] * 4, (640, 480))]
+    same_pixels(orvik, program, scratch, d.sample_plan(), steps)
+
+
+def case_window_station(orvik, program, scratch):
+    """The sample station of in/, 26,522 cells: whole, zoomed in, panned."""
+    steps = [([], None), (["w"] * 60 + ["4"] * 20 + ["8"] * 9, None)]
+    same_pixels(orvik, program, scratch, None, steps, source=REPO / "in")
+
+
+# ------------------------------------------------------ orvik-render alone
+
+def case_arguments(orvik, program, scratch):
+    """Each wrong command line: status 2, one line on stderr that says what
+    is wrong, and no file written."""
+    out = scratch / "out"
+    out.mkdir()
+    png = out / "a.png"
+    cases = (
+        ([], "no output file named"),
+        ([out / "a.jpg"], "must end in .png or .bmp"),
+        (["--zoom", "2", png], "unknown option --zoom"),
+        ([png, "--size"], "--size needs a value"),
+        (["--size", "800", png], "--size takes WIDTHxHEIGHT"),
+        (["--size", "0x600", png], "--size takes WIDTHxHEIGHT"),
+        (["--size", "800x600x3", png], "--size takes WIDTHxHEIGHT"),
+        (["--size", "-800x600", png], "--size takes WIDTHxHEIGHT"),
+        (["--plan", "", png], "--plan needs a value that is not empty"),
+        ([png, "--size", "900x700"], "options after the last output"),
+        (["--column", "geodesic_seconds", png], "needs --times"),
+        (["--keys", "w w Left", png], "\"Left\" is not a key of the program"),
+        (["--keys", "q", png], "\"q\" is not a key of the program"),
+        (["--keys", "ww", png], "\"ww\" is not a key of the program"),
+        (["--keys", "6 s", png], "\"s\" saves the window's picture"),
+        (["--keys", "Escape", png], "Escape quits the program"),
+        ([png, "--keys", "w", out / "b.png", "--keys", "F1", out / "c.png"], "\"F1\" is not a key"),
+    )
+    for args, message in cases:
+        done = render(program, *args)
+        lines = done.stderr.splitlines()
+        d.check(done.returncode == 2 and len(lines) == 1 and message in lines[0]
+                and lines[0].startswith("orvik-render: "),
+                f"{[str(a) for a in args]}: status {done.returncode}, stderr {done.stderr!r}, "
+                f"wanted one line with {message!r}")
+    d.check(not leftover_files(out), f"files written: {leftover_files(out)}")
+    done = render(program, "--help")
+    d.check(done.returncode == 0 and "Usage: orvik-render" in done.stdout and "--keys" in done.stdout,
+            f"--help: status {done.returncode}, stdout {done.stdout!r}")
+
+
+def case_unwritable(orvik, program, scratch):
+    """An output that cannot be written, or no OpenGL to draw with: status
+    1, one line saying why, the outputs before it whole, no partial or
+    temporary file, an existing file of that name unchanged."""
+    plan = d.sample_plan()
+    d.write_plan(plan, scratch / "in")
+    out = scratch / "out"
+    out.mkdir()
+    (out / "folder.png").mkdir()
+    (out / "kept.png").write_bytes(b"old picture")
+    (scratch / "full.png").symlink_to("/dev/full")  # a device is written in place
+    for target, reason in ((out / "no-such-folder" / "a.png", "No such file or directory"),
+                           (out / "folder.png", "Is a directory"),
+                           (scratch / "full.png", "No space left on device")):
+        done = render(program, "--plan", scratch / "in", out / "first.bmp", "--keys", "w", target,
+                      out / "never.png")
+        d.check(done.returncode == 1 and done.stderr.count("\n") == 1
+                and f"orvik-render: {target}" in done.stderr and reason in done.stderr,
+                f"{target}: status {done.returncode}, stderr {done.stderr!r}")
+        d.check_picture(d.read_bmp(out / "first.bmp"), plan, d.View())
+        d.check(leftover_files(out) == ["first.bmp", "folder.png", "kept.png"],
+                f"{target}: files left: {leftover_files(out)}")
+        (out / "first.bmp").unlink()
+    # No EGL driver at all (glvnd finds no vendor file): no context.
+    done = render(program, "--plan", scratch / "in", out / "kept.png",
+                  extra_env={"__EGL_VENDOR_LIBRARY_FILENAMES": str(scratch / "none.json")})
+    d.check(done.returncode == 1 and done.stderr.startswith("orvik-render: no offscreen OpenGL: ")
+            and done.stderr.count("\n") == 1,
+            f"without EGL: status {done.returncode}, stderr {done.stderr!r}")
+    d.check((out / "kept.png").read_bytes() == b"old picture", "kept.png was changed")
+
+
+def times_csv(plan, value_of, columns, missing=()):
+    """A times CSV in orvik-check's layout with the columns in the given
+    order; cells in `missing` get no row."""
+    lines = [",".join(columns)]
+    for (c, r) in sorted(plan.times):
+        if (c, r) in missing:
+            continue
+        fields = {"cell": str(plan.cell_id(c, r)), "column": str(c), "row": str(r),
+                  "seconds": "999", "geodesic_seconds": "1.5"}
+        value = value_of(c, r)
+        fields["worst_blocked_seconds"] = "" if value is None else repr(value)
+        lines.append(",".join(fields[name] for name in columns))
+    return "\r\n".join(lines) + "\r\n"
+
+
+def case_times_colours(orvik, program, scratch):
+    """--times colours each cell from the named column, fractional seconds
+    included; an empty value and a cell without a row show as unreached;
+    a malformed file is an error naming file and line."""
+    plan = d.sample_plan()
+    d.write_plan(plan, scratch / "in")
+
+    def value(c, r):
+        return None if (c, r) == (3, 3) else 17.25 * c + 41.5 * (r - 1) + 0.375
+
+    columns = ["row", "cell", "worst_blocked_seconds", "column", "seconds"]
+    csv = scratch / "times.csv"
+    csv.write_text(times_csv(plan, value, columns, missing={(5, 1)}))
+    out = scratch / "times.bmp"
+    render_ok(program, "--plan", scratch / "in", "--times", csv, "--column",
+              "worst_blocked_seconds", out)
+    bmp = d.read_bmp(out)
+    bounds = d.view_bounds(plan.extent(), d.View())
+    for (c, r) in plan.times:
+        x, y = d.to_window(bounds, 2.0 * c - 1.0, 2.0 * r - 1.0)
+        want = d.time_color(None if (c, r) == (5, 1) else value(c, r))
+        got = bmp.pixel(int(x), int(y))
+        d.check(d.near(got, want, 1), f"cell {(c, r)} shows {got}, expected {want}")
+    bad = (("cell,seconds\n1,4\n2,4,5\n", "times.csv:3: 3 fields where the header has 2"),
+           ("cell,seconds\n1,4\n2,4s\n", "times.csv:3: \"4s\" is not a time in seconds"),
+           ("cell,seconds\n1,-4\n", "times.csv:2: \"-4\" is not a time"),
+           ("cell,seconds\n1,4\n1,8\n", "times.csv:3: cell 1 has a second row"),
+           ("cell,seconds\n99999999,4\n", "times.csv:2: cell \"99999999\" is not a cell number"),
+           ("cell,column,row\n1,1,1\n", "times.csv:1: no column \"seconds\""),
+           ("", "times.csv:1: no header line"))
+    for text, message in bad:
+        csv.write_text(text)
+        done = render(program, "--plan", scratch / "in", "--times", csv, scratch / "bad.png")
+        d.check(done.returncode == 1 and message in done.stderr and done.stderr.count("\n") == 1,
+                f"{text!r}: status {done.returncode}, stderr {done.stderr!r}, wanted {message!r}")
+        d.check(not (scratch / "bad.png").exists(), f"{text!r}: a picture was written")
+
+
+def case_batch(orvik, program, scratch):
+    """Two exit files in one call give the pictures of two calls, each the
+    walk from its own exits; size carries over to later outputs, keys do
+    not; the PNG holds the BMP's pixels."""
+    plan = d.sample_plan()
+    d.write_plan(plan, scratch / "in")
+    other = d.sample_plan()
+    other.exit_cell = (1, 4)
+    other.times = d.walking_times(other)
+    (scratch / "other.dat").write_text(f"{other.cell_id(*other.exit_cell)}\n")
+    out = scratch / "batch"
+    out.mkdir()
+    render_ok(program, "--plan", scratch / "in", "--keys", "w w 6", out / "a.bmp",
+              "--exits", scratch / "other.dat", out / "b.bmp", "--size", "900x700", out / "c.bmp",
+              "--plan", scratch / "in", out / "d.png")
+    render_ok(program, "--plan", scratch / "in", "--keys", "w w 6", scratch / "alone-a.bmp")
+    render_ok(program, "--plan", scratch / "in", "--exits", scratch / "other.dat",
+              scratch / "alone-b.bmp")
+    for name, alone in (("a.bmp", "alone-a.bmp"), ("b.bmp", "alone-b.bmp")):
+        d.check((out / name).read_bytes() == (scratch / alone).read_bytes(),
+                f"{name} of the batch differs from {alone}")
+    d.check_picture(d.read_bmp(out / "a.bmp"), plan, d.apply_keys(d.View(), ["w", "w", "6"]))
+    d.check_picture(d.read_bmp(out / "b.bmp"), other, d.View())
+    c = d.read_bmp(out / "c.bmp")
+    d.check_bmp_header(c, 900, 700)
+    d.check_picture(c, other, d.View())
+    width, height, rows = d.read_png(out / "d.png")
+    d.check((width, height) == (900, 700), f"d.png is {width} by {height}")
+    render_ok(program, "--plan", scratch / "in", "--size", "900x700", scratch / "alone-d.bmp")
+    start = d.read_bmp(scratch / "alone-d.bmp")
+    wrong = [(x, y) for y in range(height) for x in range(0, width, 3)
+             if rows[height - 1 - y][x] != start.pixel(x, y)]
+    d.check(not wrong, f"d.png differs from the BMP of the same picture at {wrong[:5]}")
+
+
+CASES = {
+    "WindowStart": case_window_start,
+    "WindowKeys": case_window_keys,
+    "WindowStation": case_window_station,
+    "Arguments": case_arguments,
+    "Unwritable": case_unwritable,
+    "TimesColours": case_times_colours,
+    "Batch": case_batch,
+}
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--render", required=True, type=Path, help="orvik-render")
+    parser.add_argument("--orvik", required=True, type=Path, help="the window program")
+    parser.add_argument("--scratch", required=True, type=Path, help="directory to work in")
+    parser.add_argument("case", choices=sorted(CASES))
+    args = parser.parse_args()
+    if args.scratch.exists():
+        shutil.rmtree(args.scratch)
+    args.scratch.mkdir(parents=True)
+    return d.run_case(args.case, lambda: CASES[args.case](
+        args.orvik.resolve(), args.render.resolve(), args.scratch.resolve()))
+
+
+if __name__ == "__main__":
+    sys.exit(main())
