@@ -1,6 +1,8 @@
 // The command line: options set files, size and keys; each output name
 // takes them as they stand. Files, the times column and the size carry on
 // to later outputs; keys belong to the one output that follows them.
+#include <strings.h>
+
 #include <cstdlib>
 #include <cstring>
 
@@ -45,9 +47,10 @@ struct Settings {
   bool optionsPending;   // an option was given since the last output
 };
 
+// Whatever the case: a camera's PICTURE.PNG is a PNG too.
 bool endsWith(const std::string& text, const char* suffix) {
   const std::size_t n = std::strlen(suffix);
-  return text.size() >= n && text.compare(text.size() - n, n, suffix) == 0;
+  return text.size() >= n && strcasecmp(text.c_str() + text.size() - n, suffix) == 0;
 }
 
 bool parseSide(const char* from, const char* to, int& side) {

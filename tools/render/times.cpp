@@ -94,6 +94,8 @@ bool parseSeconds(std::string_view text, float& seconds) {
     seconds = kUnreachedTime;
     return true;
   }
+  // Decimal only: strtod would also take hexadecimal, "inf" and "nan".
+  if (text.find_first_not_of("0123456789.eE+-") != std::string_view::npos) return false;
   char buffer[64];
   if (text.size() >= sizeof buffer) return false;
   std::memcpy(buffer, text.data(), text.size());

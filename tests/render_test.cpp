@@ -1,0 +1,157 @@
+// orvik-render's parts that need no OpenGL: what the command line makes of
+// options between outputs, the times CSV, and the PNG writer.
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "render.h"
+#include "scene/scene.h"
+
+namespace {
+
+bool parse(std::vector<const char*> args, RenderRequest& request, std::string& error) {
+  args.insert(args.begin(), "orvik-render");
+  return parseRenderArguments(static_cast<int>(args.size()), args.data(), request, error);
+}
+
+std::filesystem::path scratchFile(const std::string& name, const std::string& text) {
+  const auto path = std::filesystem::temp_directory_path() /
+                    ("orvik-render-test-" + std::to_string(::getpid()) + "-" + name);
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  std::fwrite(text.data(), 1, text.size(), f);
+  std::fclose(f);
+  return path;
+}
+
+}  // namespace
+
+TEST(RenderArguments, FilesAndSizeCarryOnKeysDoNot) {
+  RenderRequest r;
+  std::string error;
+  ASSERT_TRUE(parse({"--keys", "w 6  w", "a.png", "--exits", "e.dat", "--size", "900x70", "b.BMP",
+                     "c.bmp", "--times", "t.csv", "--column", "geo", "d.png", "--plan", "p", "e.png",
+                     "--mesh", "m.csv", "--times", "u.csv", "f.png"},
+                    r, error))
+      << error;
+  ASSERT_EQ(r.jobs.size(), 6u);
+  const RenderJob& a = r.jobs[0];
+  EXPECT_EQ(a.meshPath, "../in/Mesh.csv");
+  EXPECT_EQ(a.exitPath, "../in/ExitGrid.dat");
+  EXPECT_EQ(a.keys, "w6w");
+  EXPECT_EQ(a.width, 800);
+  EXPECT_EQ(a.height, 600);
+  EXPECT_FALSE(a.bmp);
+  EXPECT_EQ(r.jobs[1].outPath, "b.BMP");
+  EXPECT_TRUE(r.jobs[1].bmp);  // whatever the case of the extension
+  ASSERT_EQ(r.jobs[1].keys, "");
+  EXPECT_EQ(r.jobs[1].exitPath, "e.dat");
+  EXPECT_TRUE(r.jobs[2].bmp);
+  EXPECT_EQ(r.jobs[2].width, 900);
+  EXPECT_EQ(r.jobs[2].height, 70);
+  EXPECT_EQ(r.jobs[3].timesPath, "t.csv");
+  EXPECT_EQ(r.jobs[3].timesColumn, "geo");
+  // --plan sets both files and goes back to the walk; the column stays.
+  EXPECT_EQ(r.jobs[4].timesPath, "");
+  EXPECT_EQ(r.jobs[4].meshPath, "p/Mesh.csv");
+  EXPECT_EQ(r.jobs[4].exitPath, "p/ExitGrid.dat");
+  EXPECT_EQ(r.jobs[5].meshPath, "m.csv");
+  EXPECT_EQ(r.jobs[5].exitPath, "p/ExitGrid.dat");
+  EXPECT_EQ(r.jobs[5].timesPath, "u.csv");
+  EXPECT_EQ(r.jobs[5].timesColumn, "geo");
+  EXPECT_EQ(r.jobs[5].width, 900);
+}
+
+TEST(RenderArguments, SizesAtTheLimits) {
+  RenderRequest r;
+  std::string error;
+  ASSERT_TRUE(parse({"--size", "1x16384", "a.png"}, r, error)) << error;
+  EXPECT_EQ(r.jobs[0].height, 16384);
+  for (const char* size : {"16385x1", "0x1", "1x", "x1", "1x1x1", " 1x1", "1X1", "+1x1", "00000001x1"}) {
+    EXPECT_FALSE(parse({"--size", size, "a.png"}, r, error)) << size;
+    EXPECT_NE(error.find("--size takes"), std::string::npos) << error;
+  }
+}
+
+class TimesCsv : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    for (const auto& p : files) std::filesystem::remove(p);
+  }
+  bool read(const std::string& text, const char* column = "seconds") {
+    files.push_back(scratchFile("times.csv", text));
+    return readTimesCsv(files.back().c_str(), column, error);
+  }
+  std::vector<std::filesystem::path> files;
+  std::string error;
+};
+
+TEST_F(TimesCsv, ColumnsFoundByNameValuesAsWritten) {
+  travelTime[9] = 5.0f;  // left over from an earlier picture: no row now
+  ASSERT_TRUE(read("row, seconds ,cell,geo\r\n1,12.625,3,1\r\n\r\n2,,4,2\n1,0,7,3\n1,1e2,8,4")) << error;
+  EXPECT_EQ(travelTime[3], 12.625f);
+  EXPECT_EQ(travelTime[4], kUnreachedTime);
+  EXPECT_EQ(travelTime[7], 0.0f);
+  EXPECT_EQ(travelTime[8], 100.0f);
+  EXPECT_EQ(travelTime[9], kUnreachedTime);
+  EXPECT_EQ(travelTime[kMaxCellId], kUnreachedTime);
+  ASSERT_TRUE(read("cell,seconds,geo\n3,1,2.5\n", "geo")) << error;
+  EXPECT_EQ(travelTime[3], 2.5f);
+}
+
+TEST_F(TimesCsv, ErrorsNameFileAndLine) {
+  const struct {
+    const char* text;
+    const char* message;
+  } cases[] = {
+      {"cell,seconds\n1,4\n\n2,inf\n", ":4: \"inf\" is not a time"},
+      {"cell,seconds\n1,nan\n", ":2: \"nan\" is not a time"},
+      {"cell,seconds\n1,0x10\n", ":2: \"0x10\" is not a time"},
+      {"cell,seconds\n-1,4\n", ":2: cell \"-1\" is not a cell number"},
+      {"cell,seconds\n1.5,4\n", ":2: cell \"1.5\" is not a cell number"},
+      {"cell,seconds\n,4\n", ":2: cell \"\" is not a cell number"},
+      {"cell,seconds\n1,4,\n", ":2: 3 fields where the header has 2"},
+      {"seconds,cells\n1,4\n", ":1: no column \"cell\""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_FALSE(read(c.text)) << c.text;
+    EXPECT_EQ(error.rfind(files.back().string() + c.message, 0), 0u) << error;
+  }
+  EXPECT_FALSE(read("cell,seconds\n1,4,\"" + std::string(kTimesLineCapacity, 'x') + "\"\n"));
+  EXPECT_NE(error.find(":2: line longer than 4096 bytes"), std::string::npos) << error;
+  EXPECT_FALSE(readTimesCsv("/no/such/times.csv", "seconds", error));
+  EXPECT_EQ(error, "/no/such/times.csv: cannot read: No such file or directory");
+}
+
+// 3 by 2 pixels, every byte different, bottom row first as OpenGL reads
+// them: the PNG holds them top row first, red, green, blue, alpha dropped.
+TEST(RenderPng, PixelsRoundTripThroughLibpng) {
+  unsigned char bgra[2 * 3 * 4];
+  for (int i = 0; i < 24; ++i) bgra[i] = static_cast<unsigned char>(10 * i + 3);
+  const auto path = scratchFile("picture.png", "old");
+  std::string error;
+  ASSERT_TRUE(writePngFile(path.c_str(), bgra, 3, 2, error)) << error;
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  ASSERT_TRUE(png_image_begin_read_from_file(&image, path.c_str()));
+  EXPECT_EQ(image.width * 10 + image.height, 32u);
+  EXPECT_EQ(image.format & PNG_FORMAT_FLAG_ALPHA, 0u);
+  image.format = PNG_FORMAT_RGB;
+  unsigned char rgb[2 * 3 * 3];
+  ASSERT_TRUE(png_image_finish_read(&image, nullptr, rgb, 0, nullptr));
+  for (int y = 0; y < 2; ++y) {
+    for (int x = 0; x < 3; ++x) {
+      const unsigned char* from = bgra + ((1 - y) * 3 + x) * 4;
+      const unsigned char* to = rgb + (y * 3 + x) * 3;
+      EXPECT_EQ(to[0], from[2]) << x << "," << y;
+      EXPECT_EQ(to[1], from[1]) << x << "," << y;
+      EXPECT_EQ(to[2], from[0]) << x << "," << y;
+    }
+  }
+  std::filesystem::remove(path);
+}
