@@ -1,15 +1,25 @@
 # Sourced by the scripts in this folder: installs the Debian packages the
 # project needs, or, when not root, names them and stops.
 
-# Build, test and headless-picture tools. clang, its runtime and valgrind are
-# for the fuzzing and memory checks.
+# Build and test tools. orvik-render draws with Mesa through EGL (libegl-dev,
+# libegl-mesa0), writes PNG with libpng and compiles in the label glyphs of
+# the X font in xfonts-75dpi, read with FreeType at build time. Xvfb,
+# xdotool and ImageMagick are for the window's own tests; clang, its runtime
+# and valgrind for the fuzzing and memory checks; nlohmann's JSON library for
+# the checker's report.
 ORVIK_PACKAGES=(cmake g++ make libgtest-dev libbenchmark-dev freeglut3-dev libglu1-mesa-dev
-  libgl1-mesa-dri xvfb xauth xdotool imagemagick x11-utils python3 clang-14 libclang-rt-14-dev
-  valgrind nlohmann-json3-dev)
+  libgl1-mesa-dri libegl-dev libegl-mesa0 libpng-dev libfreetype-dev xfonts-75dpi
+  xvfb xauth xdotool imagemagick x11-utils python3 clang-14 libclang-rt-14-dev valgrind
+  nlohmann-json3-dev)
 
+# The benchmarks' side-by-side script (bench/map_script.py) runs on Debian's
+# Python with its numpy, scipy and matplotlib.
+ORVIK_BENCH_PACKAGES=(python3-numpy python3-scipy python3-matplotlib)
+
+# Installs ORVIK_PACKAGES and any package names given as arguments.
 orvik_install_packages() {
   local missing=() pkg
-  for pkg in "${ORVIK_PACKAGES[@]}"; do
+  for pkg in "${ORVIK_PACKAGES[@]}" "$@"; do
     dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" \
       || missing+=("$pkg")
   done

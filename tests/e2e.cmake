@@ -14,7 +14,7 @@ endforeach()
 foreach(case Picture BadArguments)
   add_test(NAME e2e.SnapshotScript.${case}
     COMMAND ${Python3_EXECUTABLE} ${ORVIK_E2E_DIR}/snapshot_script_cases.py
-      --script ${PROJECT_SOURCE_DIR}/scripts/snapshot --orvik $<TARGET_FILE:orvik>
+      --script ${PROJECT_SOURCE_DIR}/scripts/snapshot --render $<TARGET_FILE:orvik-render>
       --scratch ${ORVIK_E2E_SCRATCH}/SnapshotScript.${case} ${case})
 endforeach()
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""End-to-end cases of scripts/snapshot: the pictures it writes, and how it
-fails."""
+"""End-to-end cases of scripts/snapshot: the pictures it writes with
+orvik-render, without any X server, and how it fails."""
 
 import argparse
 import os
@@ -13,12 +13,15 @@ from pathlib import Path
 sys.dont_write_bytecode = True  # keep the source tree free of __pycache__
 import orvik_drive as d  # noqa: E402
 
+
 def run_script(script, *args, env=None):
+    """The script with DISPLAY unset: it must need no X server."""
+    env = {k: v for k, v in (env or os.environ).items() if k not in ("DISPLAY", "XAUTHORITY")}
     return subprocess.run([str(script), *args], capture_output=True, text=True, timeout=120,
                           env=env)
 
 
-def case_picture(script, orvik, scratch):
+def case_picture(script, render, scratch):
     """A plan, some keys: both files, the right size, the same picture, and
     the picture is the plan seen through those keys. Nothing is left
     behind: no program, no scratch folder."""
@@ -26,9 +29,9 @@ def case_picture(script, orvik, scratch):
     d.write_plan(plan, scratch / "plan")
     # A copy of the program of its own, so that no other test's program
     # can pass for a leftover of this one.
-    program = scratch / "bin" / "orvik"
+    program = scratch / "bin" / "orvik-render"
     program.parent.mkdir()
-    shutil.copy2(orvik, program)
+    shutil.copy2(render, program)
     tmp = scratch / "tmp"
     tmp.mkdir()
     keys = ["6"] * 5 + ["2"] * 3 + ["w"] * 10
@@ -51,7 +54,7 @@ def case_picture(script, orvik, scratch):
     d.check(not running.stdout.strip(), f"the program still runs: {running.stdout.split()}")
 
 
-def case_bad_arguments(script, orvik, scratch):
+def case_bad_arguments(script, render, scratch):
     """Usage on --help; a clear message and status 1 for a missing plan
     folder, a wrong extension, no output file or an unknown option, and no
     files written."""
@@ -66,7 +69,9 @@ def case_bad_arguments(script, orvik, scratch):
         (["--zoom", "2", str(out / "a.png")], "unknown option --zoom"),
         (["--wait", "soon", str(out / "a.png")], "--wait takes seconds"),
         (["--program", "/bin/true", "--plan", str(scratch), str(out / "a.png")],
-         "ended before it opened its window"),
+         "wrote no picture"),
+        (["--program", str(render), "--plan", str(scratch), "--keys", "w Left", str(out / "a.png")],
+         "\"Left\" is not a key of the program"),
     )
     for args, message in cases:
         done = run_script(script, *args)
@@ -81,14 +86,14 @@ CASES = {"Picture": case_picture, "BadArguments": case_bad_arguments}
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--script", required=True, type=Path, help="scripts/snapshot")
-    parser.add_argument("--orvik", required=True, type=Path, help="the program it runs")
+    parser.add_argument("--render", required=True, type=Path, help="the orvik-render it runs")
     parser.add_argument("--scratch", required=True, type=Path, help="directory to work in")
     parser.add_argument("case", choices=sorted(CASES))
     args = parser.parse_args()
     if args.scratch.exists():
         shutil.rmtree(args.scratch)
     args.scratch.mkdir(parents=True)
-    return d.run_case(args.case, lambda: CASES[args.case](args.script.resolve(), args.orvik.resolve(), args.scratch.resolve()))
+    return d.run_case(args.case, lambda: CASES[args.case](args.script.resolve(), args.render.resolve(), args.scratch.resolve()))
 
 
 if __name__ == "__main__":
