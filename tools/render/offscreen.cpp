@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <thread>
 
 #include "render.h"
 
@@ -19,6 +20,9 @@ EGLSurface surface = EGL_NO_SURFACE;  // pbuffer, surfaceWidth by surfaceHeight
 int surfaceWidth = 0;                 // px
 int surfaceHeight = 0;                // px
 constexpr EGLint kWindowDepthBits = 32;  // bits, the depth buffer GLUT_DEPTH gets under Xvfb
+std::thread opener;                   // runs openContext while the first scene loads
+bool openerSucceeded = false;         // what openContext said on that thread
+std::string openerError;              // and why not
 
 const char* eglErrorName(EGLint code) {
   switch (code) {
@@ -129,7 +133,20 @@ bool makeSurface(int width, int height, std::string& error) {
 
 }  // namespace
 
+void startOffscreen() {
+  if (opener.joinable() || context != EGL_NO_CONTEXT) return;
+  opener = std::thread([] { openerSucceeded = openContext(openerError); });
+}
+
 bool useOffscreen(int width, int height, std::string& error) {
+  if (opener.joinable()) {
+    opener.join();
+    if (!openerSucceeded) {
+      error = openerError;
+      closeOffscreen();
+      return false;
+    }
+  }
   if (context == EGL_NO_CONTEXT) {
     if (!openContext(error)) {
       closeOffscreen();
@@ -141,6 +158,7 @@ bool useOffscreen(int width, int height, std::string& error) {
 }
 
 void closeOffscreen() {
+  if (opener.joinable()) opener.join();
   if (display != EGL_NO_DISPLAY) {
     eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
     if (surface != EGL_NO_SURFACE) eglDestroySurface(display, surface);

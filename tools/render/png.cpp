@@ -40,12 +40,14 @@ void onWarning(png_structp, png_const_charp) {}
 
 // Plain data only from here to the end of the function: a longjmp out of
 // libpng skips destructors.
-bool writeRows(png_structp png, png_infop info, const unsigned char* bgra, int width, int height) {
+bool writeRows(png_structp png, png_infop info, const unsigned char* bgra, int width, int height,
+               const PngEncoding& encoding) {
   if (setjmp(png_jmpbuf(png))) return false;
   png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
                PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                PNG_FILTER_TYPE_DEFAULT);
-  png_set_compression_level(png, kPngZlibLevel);
+  png_set_compression_level(png, encoding.zlibLevel);
+  png_set_filter(png, PNG_FILTER_TYPE_BASE, encoding.filters);
   png_write_info(png, info);
   png_set_bgr(png);                           // the BMP's blue, green, red order
   png_set_filler(png, 0, PNG_FILLER_AFTER);   // and its fourth byte, dropped
@@ -60,7 +62,7 @@ bool writeRows(png_structp png, png_infop info, const unsigned char* bgra, int w
 }  // namespace
 
 bool writePngFile(const char* path, const unsigned char* bgra, int width, int height,
-                  std::string& error) {
+                  std::string& error, const PngEncoding& encoding) {
   OutputFile out{};
   if (!openOutputFile(path, out)) {
     error = std::string(path) + ": cannot write: " + std::strerror(errno);
@@ -72,7 +74,7 @@ bool writePngFile(const char* path, const unsigned char* bgra, int width, int he
   bool ok = info != nullptr;
   if (ok) {
     png_set_write_fn(png, &sink, onWrite, onFlush);
-    ok = writeRows(png, info, bgra, width, height);
+    ok = writeRows(png, info, bgra, width, height, encoding);
   }
   png_destroy_write_struct(png != nullptr ? &png : nullptr, info != nullptr ? &info : nullptr);
   if (!ok) {

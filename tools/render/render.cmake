@@ -35,7 +35,8 @@ add_library(orvik_render_lib STATIC
   ${ORVIK_RENDER_DIR}/png.cpp
   ${ORVIK_GLYPH_SOURCE})
 target_include_directories(orvik_render_lib PUBLIC ${ORVIK_RENDER_DIR})
-target_link_libraries(orvik_render_lib PUBLIC orvik_draw OpenGL::EGL PNG::PNG)
+find_package(Threads REQUIRED)
+target_link_libraries(orvik_render_lib PUBLIC orvik_draw OpenGL::EGL PNG::PNG Threads::Threads)
 
 add_executable(orvik-render ${ORVIK_RENDER_DIR}/render_main.cpp)
 target_link_libraries(orvik-render PRIVATE orvik_render_lib)

@@ -44,6 +44,11 @@ const char* renderUsage();
 // Mesa gives no such context or buffer.
 bool useOffscreen(int width, int height, std::string& error);
 
+// Starts making the context of useOffscreen on a thread of its own and
+// returns at once, so that reading the first scene overlaps the driver's
+// start-up (about half of a single picture's time); useOffscreen waits for it.
+void startOffscreen();
+
 // Releases what useOffscreen made; the next useOffscreen starts afresh.
 void closeOffscreen();
 
@@ -83,11 +88,16 @@ constexpr int kTimesLineCapacity = 4096;
 
 // ------------------------------------------------------------------ PNG
 
-// zlib level of the PNG writer: 0 stores, 9 packs hardest (see docs/performance.md).
-constexpr int kPngZlibLevel = 6;
+// How the PNG is packed: the zlib level (0 stores, 9 packs hardest) and the
+// row filters libpng may choose from (PNG_FILTER_* bits; PNG_ALL_FILTERS = 0xf8).
+struct PngEncoding {
+  int zlibLevel;
+  int filters;
+};
+constexpr PngEncoding kPngEncoding = {6, 0x08};  // no filter; see docs/performance.md
 
 // Writes BGRA pixels, bottom row first, stride 4 * width, as an 8-bit RGB
 // PNG at `path`, whole or not at all. False, with one line in `error`
 // naming the file, on any failure; the target is then untouched.
 bool writePngFile(const char* path, const unsigned char* bgra, int width, int height,
-                  std::string& error);
+                  std::string& error, const PngEncoding& encoding = kPngEncoding);

@@ -139,6 +139,7 @@ int main(int argc, char** argv) {
     std::fputs(renderUsage(), stdout);
     return std::fflush(stdout) == 0 ? 0 : 1;
   }
+  startOffscreen();
   const int status = renderAll(request);
   closeOffscreen();
   return status;
