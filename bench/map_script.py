@@ -4,7 +4,10 @@ Mesh.csv and ExitGrid.dat, walk breadth first from the exits with the
 program's wall rule and cut-off, colour the cells with the program's scale
 and save the picture as PNG. scripts/bench times it against orvik-render.
 
-    /usr/bin/python3 bench/map_script.py PLAN_DIR OUT.png
+    /usr/bin/python3 bench/map_script.py PLAN_DIR OUT.png [MAX_CELL_ID]
+
+MAX_CELL_ID is the largest cell number of the program's table (33414 unless
+it was built with another ORVIK_MAX_CELL_ID).
 
 Debian's python3-numpy, python3-scipy and python3-matplotlib."""
 
@@ -20,7 +23,7 @@ from matplotlib.colors import LinearSegmentedColormap  # noqa: E402
 from scipy.sparse import csr_matrix  # noqa: E402
 from scipy.sparse.csgraph import dijkstra  # noqa: E402
 
-MAX_CELL_ID = 33414       # cell numbers outside 0..MAX_CELL_ID close a side
+MAX_CELL_ID = int(sys.argv[3]) if len(sys.argv) > 3 else 33414  # outside 0..this closes a side
 STEP = 4.0                # s a move
 MAX_MOVES = 112           # moves the walk still counts: 448 s
 SCALE_MAX = 300.0         # s, the top colour from here on

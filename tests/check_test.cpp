@@ -127,7 +127,7 @@ TEST_F(PlanCheck, ShortHeaderAndHeaderThatLooksLikeARecord) {
 
 TEST_F(PlanCheck, CellOutsideTableIsSkippedAndReadingGoesOn) {
   const CheckReport r =
-      check(room() + meshRecord(33415, -1, -1, -1, -1, 9, 9) +
+      check(room() + meshRecord(kMaxCellId + 1, -1, -1, -1, -1, 9, 9) +
                 meshRecord(-3, -1, -1, -1, -1, 9, 9) + meshRecord(7, -1, -1, -1, -1, 4, 1),
             "3");
   EXPECT_EQ(r.mesh.recordsRead, 9);
@@ -270,10 +270,13 @@ TEST_F(PlanCheck, MissingFileGivesStatusTwo) {
 
 TEST_F(PlanCheck, LongListsAreCut) {
   std::string mesh = room();
-  for (int i = 0; i < 25; ++i) mesh += meshRecord(40000 + i, -1, -1, -1, -1, 1, 1);
+  const int outside = kMaxCellId + 1000;  // 5 digits or more whatever the table's size
+  for (int i = 0; i < 25; ++i) mesh += meshRecord(outside + i, -1, -1, -1, -1, 1, 1);
   const std::string text = formatTextReport(check(mesh, "1"), 20);
-  EXPECT_NE(text.find("is outside 0 to 33414", text.find("40019")), std::string::npos);
-  EXPECT_EQ(text.find("40020"), std::string::npos);
+  EXPECT_NE(text.find("is outside 0 to " + std::to_string(kMaxCellId),
+                      text.find(std::to_string(outside + 19))),
+            std::string::npos);
+  EXPECT_EQ(text.find(std::to_string(outside + 20)), std::string::npos);
   EXPECT_NE(text.find("... and 5 more like this"), std::string::npos);
 }
 
