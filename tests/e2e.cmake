@@ -30,6 +30,7 @@ foreach(case WindowStart WindowKeys WindowStation Arguments Unwritable TimesColo
   add_test(NAME render.${case}
     COMMAND ${Python3_EXECUTABLE} ${ORVIK_E2E_DIR}/render_cases.py
       --render $<TARGET_FILE:orvik-render> --orvik $<TARGET_FILE:orvik>
+      --check $<TARGET_FILE:orvik-check>
       --scratch ${ORVIK_E2E_SCRATCH}/render.${case} ${case})
   if(case MATCHES "^Window")
     set_tests_properties(render.${case} PROPERTIES LABELS e2e TIMEOUT 180)

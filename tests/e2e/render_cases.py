@@ -15,6 +15,7 @@ sys.dont_write_bytecode = True  # keep the source tree free of __pycache__
 import orvik_drive as d  # noqa: E402
 
 REPO = Path(__file__).resolve().parents[2]
+CHECKER = None  # orvik-check, from the command line
 
 
 def render(program, *args, cwd=None, extra_env=None):
@@ -187,9 +188,19 @@ def times_csv(plan, value_of, columns, missing=()):
 def case_times_colours(orvik, program, scratch):
     """--times colours each cell from the named column, fractional seconds
     included; an empty value and a cell without a row show as unreached;
-    a malformed file is an error naming file and line."""
+    a malformed file is an error naming file and line. The checker's own
+    times file gives the picture of the walk, byte for byte."""
     plan = d.sample_plan()
     d.write_plan(plan, scratch / "in")
+    check = subprocess.run([str(CHECKER), str(scratch / "in" / "Mesh.csv"),
+                            str(scratch / "in" / "ExitGrid.dat"), "--times",
+                            str(scratch / "checked.csv")], capture_output=True, text=True)
+    d.check(check.returncode in (0, 1), f"orvik-check: status {check.returncode} {check.stderr!r}")
+    render_ok(program, "--plan", scratch / "in", "--times", scratch / "checked.csv",
+              scratch / "checked.bmp", "--exits", scratch / "in" / "ExitGrid.dat",
+              scratch / "walked.bmp")
+    d.check((scratch / "checked.bmp").read_bytes() == (scratch / "walked.bmp").read_bytes(),
+            "the checker's times give another picture than the walk")
 
     def value(c, r):
         return None if (c, r) == (3, 3) else 17.25 * c + 41.5 * (r - 1) + 0.375
@@ -272,9 +283,12 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--render", required=True, type=Path, help="orvik-render")
     parser.add_argument("--orvik", required=True, type=Path, help="the window program")
+    parser.add_argument("--check", required=True, type=Path, help="orvik-check")
     parser.add_argument("--scratch", required=True, type=Path, help="directory to work in")
     parser.add_argument("case", choices=sorted(CASES))
     args = parser.parse_args()
+    global CHECKER
+    CHECKER = args.check.resolve()
     if args.scratch.exists():
         shutil.rmtree(args.scratch)
     args.scratch.mkdir(parents=True)
