@@ -92,10 +92,16 @@ int main(int argc, char** argv) {
     timePng(out, picture, round, kPngEncoding);
   }
   const int kAll = 0xf8, kNone = 0x08, kSub = 0x10;
-  const struct { const char* name; PngEncoding e; } variants[] = {
-      {"z1/none", {1, kNone}}, {"z1/sub", {1, kSub}}, {"z1/all", {1, kAll}},
-      {"z6/none", {6, kNone}}, {"z6/none+sub", {6, kNone | kSub}}, {"z6/all", {6, kAll}},
-      {"z9/all", {9, kAll}}};
+  const struct {
+    const char* name;
+    PngEncoding e;
+  } variants[] = {{"z1/none", {1, kNone}},
+                  {"z1/sub", {1, kSub}},
+                  {"z1/all", {1, kAll}},
+                  {"z6/none", {6, kNone}},
+                  {"z6/none+sub", {6, kNone | kSub}},
+                  {"z6/all", {6, kAll}},
+                  {"z9/all", {9, kAll}}};
   for (const auto& v : variants) timePng(out, picture, v.name, v.e);
   closeOffscreen();
   return 0;

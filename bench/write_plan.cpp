@@ -26,7 +26,8 @@ int main(int argc, char** argv) {
   }
   const BenchPlan plan = stationPlan("station", static_cast<int>(cells));
   std::filesystem::create_directories(argv[2]);
-  for (const auto& [name, text] : {std::pair{"/Mesh.csv", &plan.mesh}, {"/ExitGrid.dat", &plan.exits}}) {
+  for (const auto& [name, text] :
+       {std::pair{"/Mesh.csv", &plan.mesh}, {"/ExitGrid.dat", &plan.exits}}) {
     const std::string path = argv[2] + std::string(name);
     if (!writeWholeFile(path.c_str(), *text, OutputTarget::FilesOnly)) {
       std::fprintf(stderr, "orvik_write_plan: %s: %s\n", path.c_str(), std::strerror(errno));

@@ -208,8 +208,9 @@ TEST_F(PlanCheck, OpenSideIntoASlotWithoutRecordOrOffTheGrid) {
 }
 
 TEST_F(PlanCheck, ExitProblems) {
-  // 40000 has no slot, 9 no record, 3 is listed twice, 7 is closed in.
-  const CheckReport r = check(room() + meshRecord(7, -1, -1, -1, -1, 5, 5), "3 40000\n9\n6 3\n7 x");
+  // kMaxCellId + 1 has no slot, 9 no record, 3 is listed twice, 7 is closed in.
+  const CheckReport r = check(room() + meshRecord(7, -1, -1, -1, -1, 5, 5),
+                              "3 " + std::to_string(kMaxCellId + 1) + "\n9\n6 3\n7 x");
   EXPECT_EQ(r.exits.numbersRead, 6);
   EXPECT_EQ(r.exits.skippedOutside, 1);
   EXPECT_EQ(r.exits.distinctExits, 4);

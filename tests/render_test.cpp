@@ -1,8 +1,9 @@
 // orvik-render's parts that need no OpenGL: what the command line makes of
 // options between outputs, the times CSV, and the PNG writer.
+#include "render.h"
+
 #include <gtest/gtest.h>
 #include <png.h>
-
 #include <unistd.h>
 
 #include <cstdio>
@@ -10,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "render.h"
 #include "scene/scene.h"
 
 namespace {
@@ -34,9 +34,9 @@ std::filesystem::path scratchFile(const std::string& name, const std::string& te
 TEST(RenderArguments, FilesAndSizeCarryOnKeysDoNot) {
   RenderRequest r;
   std::string error;
-  ASSERT_TRUE(parse({"--keys", "w 6  w", "a.png", "--exits", "e.dat", "--size", "900x70", "b.BMP",
-                     "c.bmp", "--times", "t.csv", "--column", "geo", "d.png", "--plan", "p", "e.png",
-                     "--mesh", "m.csv", "--times", "u.csv", "f.png"},
+  ASSERT_TRUE(parse({"--keys", "w 6  w",  "a.png", "--exits",  "e.dat", "--size", "900x70", "b.BMP",
+                     "c.bmp",  "--times", "t.csv", "--column", "geo",   "d.png",  "--plan", "p",
+                     "e.png",  "--mesh",  "m.csv", "--times",  "u.csv", "f.png"},
                     r, error))
       << error;
   ASSERT_EQ(r.jobs.size(), 6u);
@@ -72,7 +72,8 @@ TEST(RenderArguments, SizesAtTheLimits) {
   std::string error;
   ASSERT_TRUE(parse({"--size", "1x16384", "a.png"}, r, error)) << error;
   EXPECT_EQ(r.jobs[0].height, 16384);
-  for (const char* size : {"16385x1", "0x1", "1x", "x1", "1x1x1", " 1x1", "1X1", "+1x1", "00000001x1"}) {
+  for (const char* size :
+       {"16385x1", "0x1", "1x", "x1", "1x1x1", " 1x1", "1X1", "+1x1", "00000001x1"}) {
     EXPECT_FALSE(parse({"--size", size, "a.png"}, r, error)) << size;
     EXPECT_NE(error.find("--size takes"), std::string::npos) << error;
   }
@@ -93,7 +94,8 @@ class TimesCsv : public ::testing::Test {
 
 TEST_F(TimesCsv, ColumnsFoundByNameValuesAsWritten) {
   travelTime[9] = 5.0f;  // left over from an earlier picture: no row now
-  ASSERT_TRUE(read("row, seconds ,cell,geo\r\n1,12.625,3,1\r\n\r\n2,,4,2\n1,0,7,3\n1,1e2,8,4")) << error;
+  ASSERT_TRUE(read("row, seconds ,cell,geo\r\n1,12.625,3,1\r\n\r\n2,,4,2\n1,0,7,3\n1,1e2,8,4"))
+      << error;
   EXPECT_EQ(travelTime[3], 12.625f);
   EXPECT_EQ(travelTime[4], kUnreachedTime);
   EXPECT_EQ(travelTime[7], 0.0f);

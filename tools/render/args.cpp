@@ -11,12 +11,13 @@
 
 namespace {
 
-constexpr char kDefaultPlan[] = "../in";          // relative to the working directory, as kMeshPath
-constexpr char kMeshName[] = "Mesh.csv";          // in a plan folder
-constexpr char kExitName[] = "ExitGrid.dat";      // in a plan folder
-constexpr char kDefaultColumn[] = "seconds";      // orvik-check --times's time column
-constexpr int kMaxSide = 16384;                   // px, beyond any window
-constexpr const char* kOptions[] = {"--plan", "--mesh", "--exits", "--times", "--column", "--size", "--keys"};
+constexpr char kDefaultPlan[] = "../in";      // relative to the working directory, as kMeshPath
+constexpr char kMeshName[] = "Mesh.csv";      // in a plan folder
+constexpr char kExitName[] = "ExitGrid.dat";  // in a plan folder
+constexpr char kDefaultColumn[] = "seconds";  // orvik-check --times's time column
+constexpr int kMaxSide = 16384;               // px, beyond any window
+constexpr const char* kOptions[] = {"--plan",   "--mesh", "--exits", "--times",
+                                    "--column", "--size", "--keys"};
 
 constexpr char kUsage[] =
     "Usage: orvik-render [OPTIONS] OUT.png|OUT.bmp [[OPTIONS] OUT...]\n"
@@ -41,10 +42,10 @@ constexpr char kUsage[] =
     "map is coloured. Cells that the times CSV does not list show as unreached.\n";
 
 struct Settings {
-  RenderJob next;        // files and size for the next output
-  bool timesNamed;       // --times was ever given
-  bool columnNamed;      // --column was ever given
-  bool optionsPending;   // an option was given since the last output
+  RenderJob next;       // files and size for the next output
+  bool timesNamed;      // --times was ever given
+  bool columnNamed;     // --column was ever given
+  bool optionsPending;  // an option was given since the last output
 };
 
 // Whatever the case: a camera's PICTURE.PNG is a PNG too.
@@ -72,7 +73,8 @@ bool parseSize(const char* text, int& width, int& height) {
 // with a reason, since a picture is written anyway and nothing quits.
 bool parseKey(const std::string& name, char& key, std::string& error) {
   if (name == "s") {
-    error = "--keys: \"s\" saves the window's picture; orvik-render writes OUT instead, leave it out";
+    error =
+        "--keys: \"s\" saves the window's picture; orvik-render writes OUT instead, leave it out";
     return false;
   }
   if (name == "Escape" || name == "Esc" || name == "\x1b") {
@@ -80,8 +82,10 @@ bool parseKey(const std::string& name, char& key, std::string& error) {
     return false;
   }
   ViewState probe = kStartView;
-  if (name.size() != 1 || applyKey(static_cast<unsigned char>(name[0]), probe) == KeyCommand::NotAKey) {
-    error = "--keys: \"" + name + "\" is not a key of the program; keys are 8 k 2 i 6 l 4 j (pan), "
+  if (name.size() != 1 ||
+      applyKey(static_cast<unsigned char>(name[0]), probe) == KeyCommand::NotAKey) {
+    error = "--keys: \"" + name +
+            "\" is not a key of the program; keys are 8 k 2 i 6 l 4 j (pan), "
             "w W (zoom), 0 R (reset), one character each, separated by blanks";
     return false;
   }
@@ -170,8 +174,8 @@ bool parseRenderArguments(int argc, const char* const* argv, RenderRequest& requ
                           std::string& error) {
   request = RenderRequest{false, {}};
   Settings s{RenderJob{std::string(kDefaultPlan) + "/" + kMeshName,
-                       std::string(kDefaultPlan) + "/" + kExitName, "", kDefaultColumn, kWindowWidth, kWindowHeight,
-                       "", "", false},
+                       std::string(kDefaultPlan) + "/" + kExitName, "", kDefaultColumn,
+                       kWindowWidth, kWindowHeight, "", "", false},
              false, false, false};
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -199,7 +203,9 @@ bool parseRenderArguments(int argc, const char* const* argv, RenderRequest& requ
     return false;
   }
   if (s.optionsPending) {
-    error = "options after the last output hold for no picture; put them before the output they are for";
+    error =
+        "options after the last output hold for no picture; put them before the output they are "
+        "for";
     return false;
   }
   if (s.columnNamed && !s.timesNamed) {

@@ -79,7 +79,8 @@ int main(int argc, char** argv) {
   }
   Tables t{"", "", 0};
   if (!readGlyphs(argv[1], t)) {
-    std::fprintf(stderr, "orvik_glyph_table: %s: not a one-size bitmap font with glyphs 32 to 126\n",
+    std::fprintf(stderr,
+                 "orvik_glyph_table: %s: not a one-size bitmap font with glyphs 32 to 126\n",
                  argv[1]);
     return 1;
   }

@@ -13,36 +13,41 @@
 
 namespace {
 
-EGLDisplay display = EGL_NO_DISPLAY;  // the surfaceless platform's display
-EGLConfig config = nullptr;           // 8-bit RGB, no alpha, no multisampling
-EGLContext context = EGL_NO_CONTEXT;  // compatibility profile
-EGLSurface surface = EGL_NO_SURFACE;  // pbuffer, surfaceWidth by surfaceHeight
-int surfaceWidth = 0;                 // px
-int surfaceHeight = 0;                // px
+EGLDisplay display = EGL_NO_DISPLAY;     // the surfaceless platform's display
+EGLConfig config = nullptr;              // 8-bit RGB, no alpha, no multisampling
+EGLContext context = EGL_NO_CONTEXT;     // compatibility profile
+EGLSurface surface = EGL_NO_SURFACE;     // pbuffer, surfaceWidth by surfaceHeight
+int surfaceWidth = 0;                    // px
+int surfaceHeight = 0;                   // px
 constexpr EGLint kWindowDepthBits = 32;  // bits, the depth buffer GLUT_DEPTH gets under Xvfb
-std::thread opener;                   // runs openContext while the first scene loads
-bool openerSucceeded = false;         // what openContext said on that thread
-std::string openerError;              // and why not
+std::thread opener;                      // runs openContext while the first scene loads
+bool openerSucceeded = false;            // what openContext said on that thread
+std::string openerError;                 // and why not
+
+#define ORVIK_EGL_ERROR(name) {name, #name}
+constexpr struct {
+  EGLint code;
+  const char* name;
+} kEglErrors[] = {
+    ORVIK_EGL_ERROR(EGL_NOT_INITIALIZED), ORVIK_EGL_ERROR(EGL_BAD_ACCESS),
+    ORVIK_EGL_ERROR(EGL_BAD_ALLOC),       ORVIK_EGL_ERROR(EGL_BAD_ATTRIBUTE),
+    ORVIK_EGL_ERROR(EGL_BAD_CONFIG),      ORVIK_EGL_ERROR(EGL_BAD_CONTEXT),
+    ORVIK_EGL_ERROR(EGL_BAD_DISPLAY),     ORVIK_EGL_ERROR(EGL_BAD_MATCH),
+    ORVIK_EGL_ERROR(EGL_BAD_PARAMETER),   ORVIK_EGL_ERROR(EGL_BAD_SURFACE),
+};
+#undef ORVIK_EGL_ERROR
 
 const char* eglErrorName(EGLint code) {
-  switch (code) {
-    case EGL_NOT_INITIALIZED: return "EGL_NOT_INITIALIZED";
-    case EGL_BAD_ACCESS: return "EGL_BAD_ACCESS";
-    case EGL_BAD_ALLOC: return "EGL_BAD_ALLOC";
-    case EGL_BAD_ATTRIBUTE: return "EGL_BAD_ATTRIBUTE";
-    case EGL_BAD_CONFIG: return "EGL_BAD_CONFIG";
-    case EGL_BAD_CONTEXT: return "EGL_BAD_CONTEXT";
-    case EGL_BAD_DISPLAY: return "EGL_BAD_DISPLAY";
-    case EGL_BAD_MATCH: return "EGL_BAD_MATCH";
-    case EGL_BAD_PARAMETER: return "EGL_BAD_PARAMETER";
-    case EGL_BAD_SURFACE: return "EGL_BAD_SURFACE";
-    default: return "an EGL error";
+  for (const auto& e : kEglErrors) {
+    if (e.code == code) return e.name;
   }
+  return "an EGL error";
 }
 
 bool fail(std::string& error, const char* what) {
   char text[200];
-  std::snprintf(text, sizeof text, "no offscreen OpenGL: %s (%s)", what, eglErrorName(eglGetError()));
+  std::snprintf(text, sizeof text, "no offscreen OpenGL: %s (%s)", what,
+                eglErrorName(eglGetError()));
   error = text;
   return false;
 }
@@ -61,13 +66,26 @@ EGLint configValue(EGLConfig c, EGLint attribute) {
 bool isWindowLike(EGLConfig c) {
   return configValue(c, EGL_RED_SIZE) == 8 && configValue(c, EGL_GREEN_SIZE) == 8 &&
          configValue(c, EGL_BLUE_SIZE) == 8 && configValue(c, EGL_ALPHA_SIZE) == 0 &&
-         configValue(c, EGL_DEPTH_SIZE) == kWindowDepthBits && configValue(c, EGL_STENCIL_SIZE) == 0;
+         configValue(c, EGL_DEPTH_SIZE) == kWindowDepthBits &&
+         configValue(c, EGL_STENCIL_SIZE) == 0;
 }
 
 bool chooseConfig() {
-  const EGLint wanted[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
-                           EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8,
-                           EGL_DEPTH_SIZE, kWindowDepthBits, EGL_SAMPLE_BUFFERS, 0, EGL_NONE};
+  const EGLint wanted[] = {EGL_SURFACE_TYPE,
+                           EGL_PBUFFER_BIT,
+                           EGL_RENDERABLE_TYPE,
+                           EGL_OPENGL_BIT,
+                           EGL_RED_SIZE,
+                           8,
+                           EGL_GREEN_SIZE,
+                           8,
+                           EGL_BLUE_SIZE,
+                           8,
+                           EGL_DEPTH_SIZE,
+                           kWindowDepthBits,
+                           EGL_SAMPLE_BUFFERS,
+                           0,
+                           EGL_NONE};
   constexpr int kMaxConfigs = 128;
   EGLConfig found[kMaxConfigs];
   EGLint count = 0;
@@ -84,7 +102,8 @@ bool chooseConfig() {
 bool hasClientExtension(const char* name) {
   const char* list = eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS);
   const std::size_t length = std::strlen(name);
-  for (const char* at = list; at != nullptr && (at = std::strstr(at, name)) != nullptr; at += length) {
+  for (const char* at = list; at != nullptr && (at = std::strstr(at, name)) != nullptr;
+       at += length) {
     const bool startsWord = at == list || at[-1] == ' ';
     if (startsWord && (at[length] == ' ' || at[length] == '\0')) return true;
   }
@@ -102,7 +121,8 @@ bool openContext(std::string& error) {
     display = EGL_NO_DISPLAY;
     return fail(error, "the surfaceless EGL display does not initialise");
   }
-  if (!chooseConfig()) return fail(error, "no pbuffer configuration like the window's (8-bit RGB, 32-bit depth)");
+  if (!chooseConfig())
+    return fail(error, "no pbuffer configuration like the window's (8-bit RGB, 32-bit depth)");
   if (!eglBindAPI(EGL_OPENGL_API)) return fail(error, "desktop OpenGL is not offered");
   const EGLint attributes[] = {EGL_CONTEXT_OPENGL_PROFILE_MASK,
                                EGL_CONTEXT_OPENGL_COMPATIBILITY_PROFILE_BIT, EGL_NONE};
@@ -122,10 +142,12 @@ bool makeSurface(int width, int height, std::string& error) {
   if (surface == EGL_NO_SURFACE) {
     char what[120];
     std::snprintf(what, sizeof what, "no %d by %d pbuffer (at most %d by %d)", width, height,
-                  configValue(config, EGL_MAX_PBUFFER_WIDTH), configValue(config, EGL_MAX_PBUFFER_HEIGHT));
+                  configValue(config, EGL_MAX_PBUFFER_WIDTH),
+                  configValue(config, EGL_MAX_PBUFFER_HEIGHT));
     return fail(error, what);
   }
-  if (!eglMakeCurrent(display, surface, surface, context)) return fail(error, "cannot make the context current");
+  if (!eglMakeCurrent(display, surface, surface, context))
+    return fail(error, "cannot make the context current");
   surfaceWidth = width;
   surfaceHeight = height;
   return true;

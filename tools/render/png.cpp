@@ -49,10 +49,10 @@ bool writeRows(png_structp png, png_infop info, const unsigned char* bgra, int w
   png_set_compression_level(png, encoding.zlibLevel);
   png_set_filter(png, PNG_FILTER_TYPE_BASE, encoding.filters);
   png_write_info(png, info);
-  png_set_bgr(png);                           // the BMP's blue, green, red order
-  png_set_filler(png, 0, PNG_FILLER_AFTER);   // and its fourth byte, dropped
+  png_set_bgr(png);                          // the BMP's blue, green, red order
+  png_set_filler(png, 0, PNG_FILLER_AFTER);  // and its fourth byte, dropped
   const std::size_t stride = static_cast<std::size_t>(width) * 4;
-  for (int y = height - 1; y >= 0; --y) {     // PNG rows run top first
+  for (int y = height - 1; y >= 0; --y) {  // PNG rows run top first
     png_write_row(png, bgra + static_cast<std::size_t>(y) * stride);
   }
   png_write_end(png, nullptr);

@@ -67,11 +67,11 @@ struct TableGlyph {
   int advance;           // px the pen moves to the right
   int offset;            // first byte of the bitmap in kTableGlyphBits
 };
-constexpr int kFirstTableChar = 32;   // space
-constexpr int kLastTableChar = 126;   // tilde
+constexpr int kFirstTableChar = 32;  // space
+constexpr int kLastTableChar = 126;  // tilde
 constexpr int kTableGlyphCount = kLastTableChar - kFirstTableChar + 1;
 extern const TableGlyph kTableGlyphs[kTableGlyphCount];  // from the generated source
-extern const unsigned char kTableGlyphBits[];           // bitmaps, most significant bit leftmost
+extern const unsigned char kTableGlyphBits[];            // bitmaps, most significant bit leftmost
 
 // ------------------------------------------------------------ times CSV
 

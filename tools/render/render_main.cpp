@@ -17,12 +17,14 @@ constexpr char kProgram[] = "orvik-render";
 
 // What the scene holds now, so that the next output reads only what differs.
 struct Loaded {
-  bool any;                // a mesh was read
-  std::string meshPath;    // the mesh in the table
-  std::string colourKey;   // exits or times file (and column) the colours came from
+  bool any;               // a mesh was read
+  std::string meshPath;   // the mesh in the table
+  std::string colourKey;  // exits or times file (and column) the colours came from
 };
 
-void warn(const std::string& what) { std::fprintf(stderr, "%s: warning: %s\n", kProgram, what.c_str()); }
+void warn(const std::string& what) {
+  std::fprintf(stderr, "%s: warning: %s\n", kProgram, what.c_str());
+}
 
 // Missing or unreadable input reads as empty, as in the program; the
 // warning is all that differs, since a script has no window to look at.
@@ -109,7 +111,8 @@ bool drawAndWrite(const RenderJob& job, BmpPicture& picture, std::string& error)
     return false;
   }
   return job.bmp ? writeBmp(job.outPath.c_str(), picture, error)
-                 : writePngFile(job.outPath.c_str(), picture.pixels.get(), job.width, job.height, error);
+                 : writePngFile(job.outPath.c_str(), picture.pixels.get(), job.width, job.height,
+                                error);
 }
 
 int renderAll(const RenderRequest& request) {

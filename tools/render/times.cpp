@@ -112,7 +112,8 @@ bool readRow(CsvReading& r, std::string_view line, int columns, int cellIndex, i
   const int count = splitFields(line, cellIndex, cellText);
   splitFields(line, secondsIndex, secondsText);
   if (count != columns) {
-    return failAt(r, std::to_string(count) + " fields where the header has " + std::to_string(columns));
+    return failAt(
+        r, std::to_string(count) + " fields where the header has " + std::to_string(columns));
   }
   CellId cell = 0;
   if (!parseCell(cellText, cell)) {
@@ -121,8 +122,9 @@ bool readRow(CsvReading& r, std::string_view line, int columns, int cellIndex, i
   }
   float seconds = 0.0f;
   if (!parseSeconds(secondsText, seconds)) {
-    return failAt(r, "\"" + std::string(secondsText) +
-                         "\" is not a time in seconds (a number from 0 up, or empty for unreached)");
+    return failAt(r,
+                  "\"" + std::string(secondsText) +
+                      "\" is not a time in seconds (a number from 0 up, or empty for unreached)");
   }
   if (listed[cell]) return failAt(r, "cell " + std::to_string(cell) + " has a second row");
   listed[cell] = true;
@@ -134,7 +136,8 @@ bool readRows(CsvReading& r, const char* column) {
   std::string_view header;
   if (!nextLine(r, header)) return r.error->empty() ? failAt(r, "no header line") : false;
   int cellIndex = 0, secondsIndex = 0;
-  if (!findColumn(header, kCellColumn, cellIndex)) return failAt(r, "no column \"cell\" in the header");
+  if (!findColumn(header, kCellColumn, cellIndex))
+    return failAt(r, "no column \"cell\" in the header");
   if (!findColumn(header, column, secondsIndex)) {
     return failAt(r, "no column \"" + std::string(column) + "\" in the header \"" +
                          std::string(header) + "\"");
