@@ -25,7 +25,12 @@ int main(int argc, char** argv) {
     return 1;
   }
   const BenchPlan plan = stationPlan("station", static_cast<int>(cells));
-  std::filesystem::create_directories(argv[2]);
+  std::error_code error;
+  std::filesystem::create_directories(argv[2], error);
+  if (error) {
+    std::fprintf(stderr, "orvik_write_plan: %s: %s\n", argv[2], error.message().c_str());
+    return 1;
+  }
   for (const auto& [name, text] :
        {std::pair{"/Mesh.csv", &plan.mesh}, {"/ExitGrid.dat", &plan.exits}}) {
     const std::string path = argv[2] + std::string(name);

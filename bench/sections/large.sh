@@ -10,19 +10,19 @@ section_large() {
   build_targets "$big" orvik-render orvik_write_plan orvik_render_steps
   build_targets "$dir" orvik-render orvik_write_plan
   mkdir -p "$big/pictures"
-  : >"$out/large"
+  : >"$out/large.txt"
   for n in "${sizes[@]}"; do
     echo "timing orvik-render on a generated station of $n cells..." >&2
     "$big/orvik_write_plan" "$n" "$out/large/$n" >"$out/large-$n.cells"
-    echo "$n cells $(cut -d' ' -f1 "$out/large-$n.cells")" >>"$out/large"
-    record "$out/large" "$n" whole "${headless[@]}" "$big/orvik-render" --plan "$out/large/$n" \
+    echo "$n cells $(cut -d' ' -f1 "$out/large-$n.cells")" >>"$out/large.txt"
+    record "$out/large.txt" "$n" whole "${headless[@]}" "$big/orvik-render" --plan "$out/large/$n" \
       "$big/pictures/station$n.png"
     for _ in $(seq 3); do "${headless[@]}" "$big/orvik_render_steps" "$out/large/$n" "$out"; done \
       >"$out/steps-$n"
-    step_medians "$out/steps-$n" | sed "s/^/$n step /" >>"$out/large"
-    ls -l "$big/pictures/station$n.png" | awk -v n="$n" '{ print n, "bytes", $5 }' >>"$out/large"
+    step_medians "$out/steps-$n" | sed "s/^/$n step /" >>"$out/large.txt"
+    ls -l "$big/pictures/station$n.png" | awk -v n="$n" '{ print n, "bytes", $5 }' >>"$out/large.txt"
   done
-  record "$out/large" 33000 default "${headless[@]}" "$dir/orvik-render" --plan "$out/large/33000" \
+  record "$out/large.txt" 33000 default "${headless[@]}" "$dir/orvik-render" --plan "$out/large/33000" \
     "$out/d.png"
 
   awk -v runs="$runs" -v pictures="$big/pictures" -v slots="$max_cell_id" '
@@ -42,5 +42,5 @@ section_large() {
       printf "%-36s", "PNG bytes"; for (i = 1; i <= 4; ++i) printf " %11d", b[n[i]]; printf "\n"
       printf "%-36s %11.0f  (table of %d slots)\n", "33000 in the default build", t[33000, "default"], slots
       printf "pictures in %s\n", pictures
-    }' "$out/large"
+    }' "$out/large.txt"
 }
