@@ -11,9 +11,12 @@
 
 namespace {
 
-constexpr char kDefaultPlan[] = "../in";      // relative to the working directory, as kMeshPath
-constexpr char kMeshName[] = "Mesh.csv";      // in a plan folder
-constexpr char kExitName[] = "ExitGrid.dat";  // in a plan folder
+// The program's file names without its folder: what --plan DIR holds.
+const char* fileName(const char* path) {
+  const char* slash = std::strrchr(path, '/');
+  return slash != nullptr ? slash + 1 : path;
+}
+
 constexpr char kDefaultColumn[] = "seconds";  // orvik-check --times's time column
 constexpr int kMaxSide = 16384;               // px, beyond any window
 constexpr const char* kOptions[] = {"--plan",   "--mesh", "--exits", "--times",
@@ -129,8 +132,8 @@ bool addOutput(Settings& s, const char* name, RenderRequest& request, std::strin
 bool applyOption(Settings& s, const std::string& option, const char* value, std::string& error) {
   RenderJob& n = s.next;
   if (option == "--plan") {
-    n.meshPath = std::string(value) + "/" + kMeshName;
-    n.exitPath = std::string(value) + "/" + kExitName;
+    n.meshPath = std::string(value) + "/" + fileName(kMeshPath);
+    n.exitPath = std::string(value) + "/" + fileName(kExitPath);
     n.timesPath.clear();
   } else if (option == "--mesh") {
     n.meshPath = value;
@@ -173,8 +176,7 @@ const char* renderUsage() { return kUsage; }
 bool parseRenderArguments(int argc, const char* const* argv, RenderRequest& request,
                           std::string& error) {
   request = RenderRequest{false, {}};
-  Settings s{RenderJob{std::string(kDefaultPlan) + "/" + kMeshName,
-                       std::string(kDefaultPlan) + "/" + kExitName, "", kDefaultColumn,
+  Settings s{RenderJob{kMeshPath, kExitPath, "", kDefaultColumn,
                        kWindowWidth, kWindowHeight, "", "", false},
              false, false, false};
   for (int i = 1; i < argc; ++i) {
