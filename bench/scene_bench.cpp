@@ -193,7 +193,8 @@ void geodesicTimes(benchmark::State& state, int p) {
   int count = 0;
   TextCursor in = makeCursor(plans[p].exits);
   FieldFailure failure{};
-  while (count < kSlotCount && readExitRecord(in, exitList[count], failure)) ++count;
+  std::int64_t line = 0;
+  while (count < kSlotCount && readExitRecord(in, exitList[count], line, failure)) ++count;
   for (auto _ : state) computeGeodesicTimes(exitList, count, geodesicTime);
   setCells(state, plans[p]);
 }
