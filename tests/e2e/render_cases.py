@@ -161,6 +161,15 @@ def case_unwritable(orvik, program, scratch):
         d.check(leftover_files(out) == ["first.bmp", "folder.png", "kept.png"],
                 f"{target}: files left: {leftover_files(out)}")
         (out / "first.bmp").unlink()
+    # An output that is one of the picture's own inputs, here through a link.
+    (scratch / "plan.png").write_bytes((scratch / "in" / "Mesh.csv").read_bytes())
+    (scratch / "link.png").symlink_to(scratch / "plan.png")
+    done = render(program, "--plan", scratch / "in", "--mesh", scratch / "plan.png",
+                  scratch / "link.png")
+    d.check(done.returncode == 1 and "is an input of this picture" in done.stderr,
+            f"output over an input: status {done.returncode}, stderr {done.stderr!r}")
+    d.check((scratch / "plan.png").read_bytes() == (scratch / "in" / "Mesh.csv").read_bytes(),
+            "the input was overwritten")
     # No EGL driver at all (glvnd finds no vendor file): no context.
     done = render(program, "--plan", scratch / "in", out / "kept.png",
                   extra_env={"__EGL_VENDOR_LIBRARY_FILENAMES": str(scratch / "none.json")})

@@ -101,7 +101,21 @@ bool writeBmp(const char* path, const BmpPicture& picture, std::string& error) {
   return true;
 }
 
+// An output must not replace a file the picture is read from: a plan's
+// files under a picture's name would be lost for good.
+bool replacesInput(const RenderJob& job, std::string& error) {
+  const std::string* inputs[] = {&job.meshPath, &job.exitPath, &job.timesPath};
+  for (const std::string* input : inputs) {
+    if (!input->empty() && sameFile(job.outPath.c_str(), input->c_str())) {
+      error = job.outPath + ": is an input of this picture (" + *input + "); nothing written";
+      return true;
+    }
+  }
+  return false;
+}
+
 bool drawAndWrite(const RenderJob& job, BmpPicture& picture, std::string& error) {
+  if (replacesInput(job, error)) return false;
   viewState = kStartView;
   for (char key : job.keys) applyKey(static_cast<unsigned char>(key), viewState);
   drawFrame(drawTableGlyphs);
