@@ -277,6 +277,60 @@ def case_batch(orvik, program, scratch):
     d.check(not wrong, f"d.png differs from the BMP of the same picture at {wrong[:5]}")
 
 
+def times_from(plan, exits):
+    """Seconds to the nearest of `exits`, 4 a move up to 112 moves, by
+    breadth-first search; None where no exit leads within that."""
+    times = {e: 0.0 for e in exits}
+    frontier = list(exits)
+    while frontier:
+        following = []
+        for c, r in frontier:
+            for side, (dc, dr) in (("right", (1, 0)), ("top", (0, 1)),
+                                   ("left", (-1, 0)), ("bottom", (0, -1))):
+                n = (c + dc, r + dr)
+                if not plan.side_closed(c, r, side) and n not in times and times[(c, r)] < 448:
+                    times[n] = times[(c, r)] + 4.0
+                    following.append(n)
+        frontier = following
+    return times
+
+
+def case_what_if_pictures(orvik, program, scratch):
+    """The checker's what-if files drawn in one call: each door's exit file
+    gives the walk without that door, and the worst_blocked_seconds column
+    colours every cell by the longest of those times (unreached when some
+    door's case leaves it so), as a breadth-first search here predicts."""
+    plan = d.sample_plan()
+    d.write_plan(plan, scratch / "in")
+    doors = [(6, 4), (1, 4)]  # (1, 4) reaches only the cells above the walls
+    (scratch / "in" / "ExitGrid.dat").write_text(
+        "".join(f"{plan.cell_id(*e)}\n" for e in doors))
+    check = subprocess.run([str(CHECKER), str(scratch / "in" / "Mesh.csv"),
+                            str(scratch / "in" / "ExitGrid.dat"), "--blocked", "--times",
+                            str(scratch / "times.csv"), "--exits-dir", str(scratch / "whatif")],
+                           capture_output=True, text=True)
+    d.check(check.returncode in (0, 1), f"orvik-check: status {check.returncode} {check.stderr!r}")
+    files = sorted((scratch / "whatif").iterdir())
+    d.check([f.name for f in files] == ["door1-c6-r4.dat", "door2-c1-r4.dat"],
+            f"exit files {[f.name for f in files]}")
+    render_ok(program, "--plan", scratch / "in", "--exits", files[0], scratch / "door1.bmp",
+              "--exits", files[1], scratch / "door2.bmp", "--times", scratch / "times.csv",
+              "--column", "worst_blocked_seconds", scratch / "worst.bmp")
+    cases = [times_from(plan, [e for e in doors if e != blocked]) for blocked in doors]
+    bounds = d.view_bounds(plan.extent(), d.View())
+    cells = [(c, r) for c in range(1, plan.columns + 1) for r in range(1, plan.rows + 1)
+             if plan.has_cell(c, r)]
+    for name, time_of in (("door1.bmp", cases[0].get), ("door2.bmp", cases[1].get),
+                          ("worst.bmp", lambda cell: None if any(cell not in t for t in cases)
+                           else max(t[cell] for t in cases))):
+        bmp = d.read_bmp(scratch / name)
+        for c, r in cells:
+            x, y = d.to_window(bounds, 2.0 * c - 1.0, 2.0 * r - 1.0)
+            want = d.time_color(time_of((c, r)))
+            got = bmp.pixel(int(x), int(y))
+            d.check(d.near(got, want, 1), f"{name}: cell {(c, r)} shows {got}, expected {want}")
+
+
 CASES = {
     "WindowStart": case_window_start,
     "WindowKeys": case_window_keys,
@@ -285,6 +339,7 @@ CASES = {
     "Unwritable": case_unwritable,
     "TimesColours": case_times_colours,
     "Batch": case_batch,
+    "WhatIfPictures": case_what_if_pictures,
 }
 
 
