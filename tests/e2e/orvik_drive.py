@@ -106,17 +106,23 @@ def sample_plan():
     return plan
 
 
-def walking_times(plan):
-    """Seconds to the exit, 4 a move, by breadth-first search."""
-    times = {plan.exit_cell: 0.0}
-    frontier = [plan.exit_cell]
+MAX_MOVES_TIME = 448.0  # s, the last time the walk keeps (112 moves)
+
+
+def walking_times(plan, exits=None):
+    """Seconds to the nearest exit (the plan's own, or those given), 4 a
+    move up to 448 s, by breadth-first search; None beyond or unreached."""
+    exits = [plan.exit_cell] if exits is None else exits
+    times = {e: 0.0 for e in exits}
+    frontier = list(exits)
     while frontier:
         following = []
         for c, r in frontier:
             for side, (dc, dr) in (("right", (1, 0)), ("top", (0, 1)),
                                    ("left", (-1, 0)), ("bottom", (0, -1))):
                 n = (c + dc, r + dr)
-                if not plan.side_closed(c, r, side) and n not in times:
+                if (not plan.side_closed(c, r, side) and n not in times
+                        and times[(c, r)] < MAX_MOVES_TIME):
                     times[n] = times[(c, r)] + 4.0
                     following.append(n)
         frontier = following

@@ -277,24 +277,6 @@ def case_batch(orvik, program, scratch):
     d.check(not wrong, f"d.png differs from the BMP of the same picture at {wrong[:5]}")
 
 
-def times_from(plan, exits):
-    """Seconds to the nearest of `exits`, 4 a move up to 112 moves, by
-    breadth-first search; None where no exit leads within that."""
-    times = {e: 0.0 for e in exits}
-    frontier = list(exits)
-    while frontier:
-        following = []
-        for c, r in frontier:
-            for side, (dc, dr) in (("right", (1, 0)), ("top", (0, 1)),
-                                   ("left", (-1, 0)), ("bottom", (0, -1))):
-                n = (c + dc, r + dr)
-                if not plan.side_closed(c, r, side) and n not in times and times[(c, r)] < 448:
-                    times[n] = times[(c, r)] + 4.0
-                    following.append(n)
-        frontier = following
-    return times
-
-
 def case_what_if_pictures(orvik, program, scratch):
     """The checker's what-if files drawn in one call: each door's exit file
     gives the walk without that door, and the worst_blocked_seconds column
@@ -316,15 +298,13 @@ def case_what_if_pictures(orvik, program, scratch):
     render_ok(program, "--plan", scratch / "in", "--exits", files[0], scratch / "door1.bmp",
               "--exits", files[1], scratch / "door2.bmp", "--times", scratch / "times.csv",
               "--column", "worst_blocked_seconds", scratch / "worst.bmp")
-    cases = [times_from(plan, [e for e in doors if e != blocked]) for blocked in doors]
+    cases = [d.walking_times(plan, [e for e in doors if e != blocked]) for blocked in doors]
     bounds = d.view_bounds(plan.extent(), d.View())
-    cells = [(c, r) for c in range(1, plan.columns + 1) for r in range(1, plan.rows + 1)
-             if plan.has_cell(c, r)]
     for name, time_of in (("door1.bmp", cases[0].get), ("door2.bmp", cases[1].get),
-                          ("worst.bmp", lambda cell: None if any(cell not in t for t in cases)
+                          ("worst.bmp", lambda cell: None if any(t[cell] is None for t in cases)
                            else max(t[cell] for t in cases))):
         bmp = d.read_bmp(scratch / name)
-        for c, r in cells:
+        for c, r in cases[0]:
             x, y = d.to_window(bounds, 2.0 * c - 1.0, 2.0 * r - 1.0)
             want = d.time_color(time_of((c, r)))
             got = bmp.pixel(int(x), int(y))
