@@ -1,4 +1,8 @@
+#include <unistd.h>
+
+#include <cstdio>
 #include <cstring>
+#include <fstream>
 
 #include "scene/reader.h"
 #include "scene_fixture.h"
@@ -218,4 +222,32 @@ TEST_F(MeshReader, MissingFileReadsAsEmpty) {
   clearScene();
   readMesh(in, nullptr);
   EXPECT_EQ(namedCount(), 0);
+}
+
+// A header line with a hole of a sparse file in it: the hole is jumped, not
+// read, and what follows reads as if its zeros had been read.
+TEST_F(MeshReader, AHoleInAHeaderLineIsJumpedOver) {
+  const std::string path = ::testing::TempDir() + "orvik_sparse_" + std::to_string(::getpid());
+  {
+    std::ofstream out(path, std::ios::binary);
+    out << "header";
+    out.seekp(std::streamoff{64} << 20);  // 64 MiB of hole
+    out << " end\nh2\nh3\n" << meshRecord(5, -1, -1, -1, -1, 2, 3);
+  }
+  TextCursor in{};
+  ASSERT_TRUE(openFileCursor(path.c_str(), in, 4096));
+  KeptText lines[kMeshHeaderLines]{};
+  MeshReading seen{nullptr, nullptr, false, false, nullptr, lines};
+  readMesh(in, &seen);
+  EXPECT_TRUE(seen.headerWhole);
+  EXPECT_TRUE(cellNamed[5]);
+  EXPECT_EQ(posY[5], 6.0);
+  EXPECT_EQ(in.line, 5);
+  EXPECT_EQ(lines[0].view().substr(0, 7), std::string("header\0", 7));
+  EXPECT_TRUE(lines[0].cut);
+  EXPECT_EQ(lines[1].view(), "h2");
+  EXPECT_EQ(cursorOffset(in), static_cast<std::int64_t>((64 << 20) + 11 +
+                                                       meshRecord(5, -1, -1, -1, -1, 2, 3).size()));
+  closeCursor(in);
+  std::remove(path.c_str());
 }

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <limits>
 
+#include <unistd.h>
+
 namespace {
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
@@ -44,6 +46,20 @@ bool refill(TextCursor& in) {
   in.end = in.base + got;
   if (keeping) in.fieldStart = in.pos;
   return true;
+}
+
+// A hole in a sparse file reads as NUL bytes, which hold no line break:
+// while looking for the end of a header line the reader may jump over it
+// instead of reading gigabytes of zeros. Files that cannot seek, or a file
+// system that knows no holes, are simply read on.
+void skipHole(TextCursor& in) {
+  if (in.file == nullptr) return;
+  const off_t here = ::ftello(in.file);
+  if (here < 0) return;
+  errno = 0;
+  off_t data = ::lseek(::fileno(in.file), here, SEEK_DATA);
+  if (data < 0 && errno == ENXIO) data = ::lseek(::fileno(in.file), 0, SEEK_END);  // a hole to the end
+  if (data > here && ::fseeko(in.file, data, SEEK_SET) == 0) in.pieceOffset += data - here;
 }
 
 // True at the end of the input; otherwise *in.pos is the next byte.
@@ -187,6 +203,7 @@ bool skipMeshHeader(TextCursor& in, KeptText* lines) {
     const void* lf = nullptr;
     while ((lf = std::memchr(in.pos, '\n', static_cast<std::size_t>(in.end - in.pos))) == nullptr) {
       in.pos = in.end;
+      skipHole(in);
       if (!refill(in)) break;
     }
     if (lf != nullptr) in.pos = static_cast<const char*>(lf);
