@@ -14,16 +14,11 @@ Debian's python3-numpy, python3-scipy and python3-matplotlib."""
 import sys
 from pathlib import Path
 
-import matplotlib
+import numpy as np
+from scipy.sparse import csr_matrix
+from scipy.sparse.csgraph import dijkstra
 
-matplotlib.use("Agg")
-import matplotlib.pyplot as plt  # noqa: E402
-import numpy as np  # noqa: E402
-from matplotlib.colors import LinearSegmentedColormap  # noqa: E402
-from scipy.sparse import csr_matrix  # noqa: E402
-from scipy.sparse.csgraph import dijkstra  # noqa: E402
-
-MAX_CELL_ID = int(sys.argv[3]) if len(sys.argv) > 3 else 33414  # outside 0..this closes a side
+MAX_CELL_ID = 33414       # outside 0..this closes a side; main() takes it from the command line
 STEP = 4.0                # s a move
 MAX_MOVES = 112           # moves the walk still counts: 448 s
 SCALE_MAX = 300.0         # s, the top colour from here on
@@ -69,11 +64,21 @@ def walking_times(mesh, exits):
     return np.where(np.isinf(moves), np.nan, moves * STEP)
 
 
-def main():
-    plan, out = Path(sys.argv[1]), sys.argv[2]
-    mesh = read_mesh(plan / "Mesh.csv")
-    exits = np.array((plan / "ExitGrid.dat").read_text().split(), dtype=np.int64)
-    times = walking_times(mesh, exits)
+def read_exits(path):
+    """The exit cell numbers, in file order."""
+    return np.array(path.read_text().split(), dtype=np.int64)
+
+
+def draw_map(mesh, times, out):
+    """The cells coloured by time on the program's scale, saved as PNG.
+    matplotlib is imported here, so that scripts reusing the reading code
+    above do not pay for it."""
+    import matplotlib
+
+    matplotlib.use("Agg")
+    import matplotlib.pyplot as plt
+    from matplotlib.colors import LinearSegmentedColormap
+
     cells = mesh[(mesh[:, 0] >= 0) & (mesh[:, 0] <= MAX_CELL_ID)]
     col, row = cells[:, 5], cells[:, 6]
     grid = np.full((row.max(), col.max()), np.nan)    # rock stays white
@@ -89,6 +94,16 @@ def main():
     bar = fig.colorbar(image, ax=ax, orientation="horizontal", fraction=0.05, ticks=[0, SCALE_MAX])
     bar.ax.set_xticklabels(["0 min", "Over 5 min"])
     fig.savefig(out)
+
+
+def main():
+    global MAX_CELL_ID
+    plan, out = Path(sys.argv[1]), sys.argv[2]
+    if len(sys.argv) > 3:
+        MAX_CELL_ID = int(sys.argv[3])
+    mesh = read_mesh(plan / "Mesh.csv")
+    times = walking_times(mesh, read_exits(plan / "ExitGrid.dat"))
+    draw_map(mesh, times, out)
 
 
 if __name__ == "__main__":

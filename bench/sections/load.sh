@@ -1,7 +1,8 @@
 # Section "load" of scripts/bench: loadScene and its four steps on the
 # sample and on generated plans against a baseline that only reads the mesh
-# file and splits it into fields; the colour scale per call; one frame in a
-# real window; the program's start-up to its first complete picture.
+# file and splits it into fields; the checker's geodesic times beside the
+# side-move walk; the colour scale per call; one frame in a real window;
+# the program's start-up to its first complete picture.
 
 section_load() {
   build_targets "$dir" orvik orvik_scene_bench orvik_frame_bench orvik_cold_load
@@ -86,6 +87,13 @@ section_load() {
       row("  fillQuadColors", "fillQuadColors")
       row("readMeshText (bytes in memory)", "readMeshText")
       row("computeTravelTimes (text in memory)", "computeTravelTimesText")
+      row("geodesic times (tools/analysis)", "geodesic")
+      printf "%-36s", "geodesic / side-move walk"
+      for (i = 1; i <= n; ++i) {
+        g = get("geodesic/" plan[i], "cpu_time"); w = get("computeTravelTimesText/" plan[i], "cpu_time")
+        printf " %11s", (g == "" || w == "" || w == 0) ? "-" : sprintf("%.2fx", g / w)
+      }
+      printf "\n"
       row("baseline on bytes in memory", "baselineText")
       row("breadth-first walk (comparison only)", "breadthFirst")
       printf "%-36s", "loadScene / baseline (goal: 3x)"
@@ -98,6 +106,7 @@ section_load() {
       perCell("ns per cell: loadScene", "loadScene")
       perCell("ns per cell: readMeshText", "readMeshText")
       perCell("ns per cell: computeTravelTimes", "computeTravelTimesText")
+      perCell("ns per cell: geodesic times", "geodesic")
       counter("walk: cells reached", "reached", "%d")
       counter("walk: stores per reached cell", "storesPerReached", "%.1f")
       counter("walk: most stores into one cell", "mostStoresInOneCell", "%d")
