@@ -31,6 +31,7 @@ fail() {
 }
 
 repo="$(cd "$(dirname "$0")/.." && pwd)"
+source "$repo/scripts/deps.sh"
 plan="$repo/in"
 keys=""
 wait_seconds="0.5"
@@ -115,7 +116,7 @@ until [ -n "$window" ]; do
     || fail "$program ended before it opened its window: $(tail -n 3 "$scratch/orvik.err")"
   [ $SECONDS -lt $deadline ] \
     || fail "no window of $program within $window_limit s: $(tail -n 3 "$scratch/orvik.err")"
-  window="$(xdotool search --pid "$orvik_pid" --name "ORVIK UNDERGROUND" 2>/dev/null \
+  window="$(xdotool search --pid "$orvik_pid" --name "$ORVIK_WINDOW_TITLE" 2>/dev/null \
     | head -n 1 || true)"
   [ -n "$window" ] || sleep 0.1
 done

@@ -1,6 +1,9 @@
 # Sourced by the scripts in this folder: installs the Debian packages the
 # project needs, or, when not root, names them and stops.
 
+# The program's window title, as the scripts look for its window.
+ORVIK_WINDOW_TITLE="ORVIK UNDERGROUND"
+
 # Build and test tools. orvik-render draws with Mesa through EGL (libegl-dev,
 # libegl-mesa0), writes PNG with libpng and compiles in the label glyphs of
 # the X font in xfonts-75dpi, read with FreeType at build time. Xvfb,
