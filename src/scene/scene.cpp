@@ -48,24 +48,24 @@ void storeMeshRecord(const MeshRecord& r) {
 }  // namespace
 
 void readMesh(TextCursor& in, MeshReading* seen) {
+  MeshReading unseen{};  // the program's own reading keeps nothing
+  MeshReading& log = seen != nullptr ? *seen : unseen;
   meshExtent = MeshExtent{0.0, 0.0};
-  const bool headerWhole = skipMeshHeader(in, seen != nullptr ? seen->headerLines : nullptr);
-  if (seen != nullptr) seen->headerWhole = headerWhole;
+  log.headerWhole = skipMeshHeader(in, log.headerLines);
   MeshRecord record{};
   FieldFailure failure{};
   failure.result = FieldResult::EndOfText;
   failure.field = 1;
-  if (headerWhole) {
-    const bool keepWords = seen != nullptr && seen->keepWords;
-    while (readMeshRecord(in, record, failure, keepWords)) {
-      if (seen != nullptr && seen->onRecord != nullptr) seen->onRecord(record, seen->context);
+  if (log.headerWhole) {
+    while (readMeshRecord(in, record, failure, log.keepWords)) {
+      if (log.onRecord != nullptr) log.onRecord(record, log.context);
       // A cell number without a slot cannot be stored; the record is dropped
       // and the rest of the file still counts.
       if (outsideTable(record.cell)) continue;
       storeMeshRecord(record);
     }
   }
-  if (seen != nullptr && seen->stop != nullptr) *seen->stop = failure;
+  if (log.stop != nullptr) *log.stop = failure;
 }
 
 void readMeshText(std::string_view text) {
@@ -112,16 +112,18 @@ void seedExit(CellId e) {
 }
 
 void computeTravelTimesFrom(TextCursor& in, ExitReading* seen) {
+  ExitReading unseen{};
+  ExitReading& log = seen != nullptr ? *seen : unseen;
   resetTravelTimes();
   CellId exit = 0;
   std::int64_t line = 0;
   FieldFailure failure{};
   while (readExitRecord(in, exit, line, failure)) {
-    if (seen != nullptr && seen->onExit != nullptr) seen->onExit(exit, line, seen->context);
+    if (log.onExit != nullptr) log.onExit(exit, line, log.context);
     if (outsideTable(exit)) continue;  // no slot to seed; the next exit still counts
     seedExit(exit);
   }
-  if (seen != nullptr && seen->stop != nullptr) *seen->stop = failure;
+  if (log.stop != nullptr) *log.stop = failure;
 }
 
 void computeTravelTimesFromText(std::string_view exitText) {

@@ -14,9 +14,10 @@
 #include "scene/reader.h"
 #include "scene/scene.h"
 
+constexpr int kLongestTime = static_cast<int>(kMaxMoves * kStepTime);  // s, the last time the walk keeps
 // Histogram bins of whole minutes up to the cut-off; the last holds the
-// times from its minute up to the largest time the walk keeps.
-constexpr int kMinuteBins = static_cast<int>(kMaxMoves * kStepTime / kSecondsPerMinute) + 1;
+// times from its minute up to kLongestTime.
+constexpr int kMinuteBins = static_cast<int>(kLongestTime / kSecondsPerMinute) + 1;
 // Findings of one kind listed in full; beyond that they are only counted.
 constexpr int kKeptFindings = 1000;
 

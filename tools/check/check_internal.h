@@ -57,6 +57,12 @@ std::string plural(long long count, const char* one, const char* many);
 std::string fixed(double value, int decimals);
 // The last part of a path, as reports name the files.
 std::string baseName(const std::string& path);
+// `value` with the fewest decimals that read back as the same number.
+std::string shortestNumber(double value);
+// "  By minute: 0-1: n, 1-2: n, ..., <lastLabel>: n" and a line break.
+std::string minuteHistogram(const int* perMinute, int bins, const std::string& lastLabel);
+// minuteHistogram of the walk's bins, the last ending at kLongestTime.
+std::string walkHistogram(const int perMinute[kMinuteBins]);
 
 // Why a field could not be read, as words after the quoted text.
 const char* failureReason(FieldResult result);

@@ -8,21 +8,6 @@
 namespace {
 
 constexpr int kDrawnCells = kMaxCellId;                        // cells 1..kMaxCellId
-constexpr int kLongestTime = static_cast<int>(kMaxMoves * kStepTime);  // s, the last the walk keeps
-
-// Shortest form that reads back as the same double.
-std::string exactDouble(double value) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.17g", value);
-  return buf;
-}
-
-// Whole minutes; the last bin ends at the longest time the walk keeps,
-// which is no whole minute.
-std::string minuteLabel(int bin) {
-  if (bin + 1 < kMinuteBins) return num(bin) + '-' + num(bin + 1);
-  return num(bin) + " min to " + num(kLongestTime) + " s";
-}
 
 bool loadProblems(const CheckReport& r) {
   for (int k = 0; k <= static_cast<int>(kLastLoadFinding); ++k) {
@@ -49,10 +34,7 @@ void appendTimes(std::string& out, const CheckReport& r) {
            num(static_cast<int>(kScaleMaxTime / kSecondsPerMinute)) +
            " minutes or more; the largest time is " + num(static_cast<long long>(s.largest)) +
            " s (" + fixed(s.largest / kSecondsPerMinute, 1) + " min).\n";
-    out += "  By minute:";
-    for (int b = 0; b < kMinuteBins; ++b)
-      out += (b > 0 ? ", " : " ") + minuteLabel(b) + ": " + num(s.perMinute[b]);
-    out += '\n';
+    out += walkHistogram(s.perMinute);
   }
 }
 
@@ -62,7 +44,7 @@ void appendExtent(std::string& out, const CheckReport& r) {
   if (r.mesh.cellsStored > 0) {
     out += "  Columns " + num(e.minColumn) + " to " + num(e.maxColumn) + ", rows " +
            num(e.minRow) + " to " + num(e.maxRow) + "; the map reaches x = " +
-           exactDouble(e.maxX) + ", y = " + exactDouble(e.maxY) + " (map units, 2 a cell).\n";
+           shortestNumber(e.maxX) + ", y = " + shortestNumber(e.maxY) + " (map units, 2 a cell).\n";
   }
   out += "  " + num(r.mesh.cellsStored) + " of the " + num(kDrawnCells) +
          " cell numbers in use (" + fixed(100.0 * r.mesh.cellsStored / kDrawnCells, 1) + " %)";

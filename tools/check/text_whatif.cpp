@@ -10,37 +10,9 @@
 
 namespace {
 
-constexpr int kLongestTime = static_cast<int>(kMaxMoves * kStepTime);  // s, the walk's last
 
 std::string seconds(float t) {
   return t == kUnreachedTime ? std::string("unreached") : fixed(t, t == static_cast<int>(t) ? 0 : 1) + " s";
-}
-
-// A number of seconds as given: the fewest decimals that read back as the
-// same value, in exponent form only beyond them; -0 as 0.
-std::string givenSeconds(double value) {
-  value += 0.0;
-  char text[40];
-  if (std::fabs(value) < 1e15) {
-    for (int decimals = 0; decimals <= 17; ++decimals) {
-      std::snprintf(text, sizeof text, "%.*f", decimals, value);
-      if (std::strtod(text, nullptr) == value) return text;
-    }
-  }
-  for (int digits = 1; digits <= 17; ++digits) {
-    std::snprintf(text, sizeof text, "%.*g", digits, value);
-    if (std::strtod(text, nullptr) == value) break;
-  }
-  return text;
-}
-
-std::string minuteBins(const int* perMinute, int bins, const std::string& lastLabel) {
-  std::string out = "  By minute:";
-  for (int b = 0; b < bins; ++b) {
-    const std::string label = b + 1 < bins ? num(b) + '-' + num(b + 1) : lastLabel;
-    out += (b > 0 ? ", " : " ") + label + ": " + num(perMinute[b]);
-  }
-  return out + '\n';
 }
 
 std::string doorName(const Door& d) {
@@ -79,8 +51,8 @@ void appendGeodesic(std::string& out, const CheckReport& r) {
          num(static_cast<int>(kScaleMaxTime / kSecondsPerMinute)) +
          " minutes or more; the largest time is " + fixed(g.largest, 1) + " s (" +
          fixed(g.largest / kSecondsPerMinute, 1) + " min).\n";
-  out += minuteBins(g.perMinute, kGeodesicMinuteBins,
-                    num(kGeodesicMinuteBins - 1) + " min or more");
+  out += minuteHistogram(g.perMinute, kGeodesicMinuteBins,
+                         num(kGeodesicMinuteBins - 1) + " min or more");
   if (g.compared > 0) {
     out += "  Side-move time over geodesic time, " + plural(g.compared, "cell", "cells") +
            " (exits left out, side moves counted past " + num(kLongestTime) + " s): median " +
@@ -122,14 +94,13 @@ void appendBlocked(std::string& out, const CheckReport& r, int listed) {
   if (w.reached == 0) return;
   out += "  " + num(w.fiveMinutesOrMore) + " cells take 5 minutes or more; the largest time is " +
          seconds(w.largest) + ".\n";
-  out += minuteBins(w.perMinute, kMinuteBins,
-                    num(kMinuteBins - 1) + " min to " + num(kLongestTime) + " s");
+  out += walkHistogram(w.perMinute);
 }
 
 void appendLimit(std::string& out, const CheckReport& r, int listed) {
   if (!r.options.limitGiven) return;
   const double limit = r.options.limitSeconds;
-  out += "Limit of " + givenSeconds(limit) + " s (" +
+  out += "Limit of " + shortestNumber(limit) + " s (" +
          (r.options.geodesic ? "geodesic" : "side-move") +
          " times; a cell no exit reaches is over any limit)\n";
   appendLimitCase(out, "With all exits", r.limitAllExits, listed);

@@ -1,5 +1,7 @@
 // The words the checker's messages are made of.
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 #include "check_internal.h"
 
@@ -40,4 +42,36 @@ const char* failureReason(FieldResult result) {
       break;
   }
   return "was read";
+}
+
+// A number as given: the fewest decimals that read back as the
+// same value, in exponent form only beyond them; -0 as 0.
+std::string shortestNumber(double value) {
+  value += 0.0;
+  char text[40];
+  if (std::fabs(value) < 1e15) {
+    for (int decimals = 0; decimals <= 17; ++decimals) {
+      std::snprintf(text, sizeof text, "%.*f", decimals, value);
+      if (std::strtod(text, nullptr) == value) return text;
+    }
+  }
+  for (int digits = 1; digits <= 17; ++digits) {
+    std::snprintf(text, sizeof text, "%.*g", digits, value);
+    if (std::strtod(text, nullptr) == value) break;
+  }
+  return text;
+}
+
+std::string minuteHistogram(const int* perMinute, int bins, const std::string& lastLabel) {
+  std::string out = "  By minute:";
+  for (int b = 0; b < bins; ++b) {
+    const std::string label = b + 1 < bins ? num(b) + '-' + num(b + 1) : lastLabel;
+    out += (b > 0 ? ", " : " ") + label + ": " + num(perMinute[b]);
+  }
+  return out + '\n';
+}
+
+std::string walkHistogram(const int perMinute[kMinuteBins]) {
+  return minuteHistogram(perMinute, kMinuteBins,
+                         num(kMinuteBins - 1) + " min to " + num(kLongestTime) + " s");
 }
