@@ -22,6 +22,21 @@ std::string baseOf(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+bool failWith(int error) {
+  errno = error;
+  return false;
+}
+
+// The output's stream on descriptor fd, which is closed when no stream can
+// be made of it.
+bool adopt(OutputFile& out, int fd) {
+  out.file = ::fdopen(fd, "wb");
+  if (out.file != nullptr) return true;
+  const int saved = errno;
+  ::close(fd);
+  return failWith(saved);
+}
+
 // A device or FIFO is written in place. O_NONBLOCK makes a FIFO without a
 // reader fail with ENXIO instead of blocking; it is switched off again so
 // that writes wait for a slow reader as any program's would.
@@ -30,14 +45,7 @@ bool openStream(OutputFile& out) {
   if (fd < 0) return false;
   const int flags = ::fcntl(fd, F_GETFL);
   if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-  out.file = ::fdopen(fd, "wb");
-  if (out.file == nullptr) {
-    const int saved = errno;
-    ::close(fd);
-    errno = saved;
-    return false;
-  }
-  return true;
+  return adopt(out, fd);
 }
 
 // The folder part of `path` made absolute, so that "o" and "./o" compare equal.
@@ -48,11 +56,6 @@ std::string canonicalPath(const std::string& path) {
   char resolved[PATH_MAX];
   if (::realpath(folder.c_str(), resolved) == nullptr) return path;
   return std::string(resolved) + '/' + name;
-}
-
-bool failWith(int error) {
-  errno = error;
-  return false;
 }
 
 constexpr int kMaxLinks = 40;  // links followed before the path counts as a loop, as the kernel's
@@ -99,14 +102,7 @@ Destination followLinks(const std::string& path) {
 // copy of it, so that what the program writes there afterwards follows.
 bool openDescriptor(OutputFile& out, int fd) {
   const int copy = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
-  if (copy < 0) return false;
-  out.file = ::fdopen(copy, "wb");
-  if (out.file == nullptr) {
-    const int saved = errno;
-    ::close(copy);
-    return failWith(saved);
-  }
-  return true;
+  return copy >= 0 && adopt(out, copy);
 }
 
 }  // namespace
@@ -142,15 +138,11 @@ bool openOutputFile(const char* path, OutputFile& out, OutputTarget allowed) {
   const mode_t mask = ::umask(0);
   ::umask(mask);
   ::fchmod(fd, S_ISREG(info.st_mode) ? (info.st_mode & 07777) : (0666 & ~mask));
-  out.file = ::fdopen(fd, "wb");
-  if (out.file == nullptr) {
-    const int saved = errno;
-    ::close(fd);
-    ::unlink(out.tempPath.c_str());
-    out.tempPath.clear();
-    return failWith(saved);
-  }
-  return true;
+  if (adopt(out, fd)) return true;
+  const int saved = errno;
+  ::unlink(out.tempPath.c_str());
+  out.tempPath.clear();
+  return failWith(saved);
 }
 
 bool writeOutput(OutputFile& out, const void* bytes, std::size_t size) {
