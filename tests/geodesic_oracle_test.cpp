@@ -10,6 +10,7 @@
 #include "geodesic_support.h"
 #include "plans.h"
 #include "scene/reader.h"
+#include "walks.h"
 
 namespace {
 
@@ -206,23 +207,11 @@ TEST_F(GeodesicOracle, RandomPlansMatchTheVisibilityGraph) {
 
 // Side-move times (s) by the program's move rule, without its cut-off.
 std::vector<double> sideMoveTimes(const std::vector<CellId>& exits) {
-  const std::int32_t* const across[] = {rightId, topId, leftId, bottomId};
-  std::int32_t WallFlags::*const side[] = {&WallFlags::right, &WallFlags::top, &WallFlags::left,
-                                          &WallFlags::bottom};
+  std::vector<int> moves(kSlotCount);
+  countMovesFromExits(exits.data(), static_cast<int>(exits.size()), moves.data());
   std::vector<double> t(kSlotCount, kNone);
-  std::vector<CellId> queue;
-  for (CellId e : exits) {
-    if (t[e] != 0) queue.push_back(e);
-    t[e] = 0;
-  }
-  for (std::size_t head = 0; head < queue.size(); ++head) {
-    const CellId c = queue[head];
-    for (int s = 0; s < 4; ++s) {
-      const CellId n = across[s][c];
-      if (walls[c].*side[s] != 0 || walls[n].*side[(s + 2) % 4] != 0 || t[n] != kNone) continue;
-      t[n] = t[c] + kStepTime;
-      queue.push_back(n);
-    }
+  for (CellId c = 0; c <= kMaxCellId; ++c) {
+    if (moves[c] != kNoWay) t[c] = moves[c] * kStepTime;
   }
   return t;
 }
