@@ -162,7 +162,7 @@ std::vector<double> oracleTimes(const Grid& g, int columns, int rows) {
 
 // Rock, thin walls and floor at random, and two exits.
 Grid randomPlan(std::mt19937& random, int columns, int rows) {
-  Grid g{std::vector<std::string>(rows, std::string(columns, '.'))};
+  Grid g{drawing(columns, rows, '.')};
   for (std::string& line : g.lines) {
     for (char& ch : line) {
       const unsigned roll = random() % 100;
@@ -180,9 +180,7 @@ TEST_F(GeodesicOracle, RandomPlansMatchTheVisibilityGraph) {
   for (int plan = 0; plan < 40; ++plan) {
     const int columns = 9 + plan % 5, rows = 7 + plan % 3;
     const Grid g = randomPlan(random, columns, rows);
-    std::string text;
-    for (const std::string& line : g.lines) text += line + '\n';
-    runGeodesic(loadPlan(text));
+    runGeodesic(loadPlan(planText(g.lines)));
     const std::vector<double> exact = oracleTimes(g, columns, rows);
     for (int r = 0; r < rows; ++r) {
       for (int c = 0; c < columns; ++c) {
