@@ -136,12 +136,13 @@ void countedPropagate(CellId c, double t, WalkCounts& counts) {
 
 void walkCounts(benchmark::State& state, int p) {
   loadFromText(plans[p]);
+  const std::vector<CellId> exits = exitSlotsOf(plans[p]);
   WalkCounts counts;
   for (auto _ : state) {
     counts = WalkCounts{};
     std::fill(std::begin(walkTime), std::end(walkTime), kUnreachedTime);
     std::fill(std::begin(storesInto), std::end(storesInto), 0);
-    for (const CellId exit : exitSlotsOf(plans[p])) {
+    for (const CellId exit : exits) {
       walkTime[exit] = 0.0f;
       countedPropagate(exit, 0.0, counts);
     }
@@ -183,19 +184,15 @@ void breadthFirst(benchmark::State& state, int p) {
 }
 
 // The geodesic times of tools/analysis beside the side-move walk above,
-// from the same exits (as the exit reader yields them, outside ones kept:
-// the geodesic skips them itself).
-CellId exitList[kSlotCount];  // one plan's exits, in file order
+// from the same exits.
 float geodesicTime[kSlotCount];  // s
 
 void geodesicTimes(benchmark::State& state, int p) {
   loadFromText(plans[p]);
-  int count = 0;
-  TextCursor in = makeCursor(plans[p].exits);
-  FieldFailure failure{};
-  std::int64_t line = 0;
-  while (count < kSlotCount && readExitRecord(in, exitList[count], line, failure)) ++count;
-  for (auto _ : state) computeGeodesicTimes(exitList, count, geodesicTime);
+  const std::vector<CellId> exits = exitSlotsOf(plans[p]);
+  for (auto _ : state) {
+    computeGeodesicTimes(exits.data(), static_cast<int>(exits.size()), geodesicTime);
+  }
   setCells(state, plans[p]);
 }
 

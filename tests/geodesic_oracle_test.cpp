@@ -10,6 +10,7 @@
 #include "geodesic_support.h"
 #include "plans.h"
 #include "scene/reader.h"
+#include "walks.h"
 
 namespace {
 
@@ -161,7 +162,7 @@ std::vector<double> oracleTimes(const Grid& g, int columns, int rows) {
 
 // Rock, thin walls and floor at random, and two exits.
 Grid randomPlan(std::mt19937& random, int columns, int rows) {
-  Grid g{std::vector<std::string>(rows, std::string(columns, '.'))};
+  Grid g{drawing(columns, rows, '.')};
   for (std::string& line : g.lines) {
     for (char& ch : line) {
       const unsigned roll = random() % 100;
@@ -179,9 +180,7 @@ TEST_F(GeodesicOracle, RandomPlansMatchTheVisibilityGraph) {
   for (int plan = 0; plan < 40; ++plan) {
     const int columns = 9 + plan % 5, rows = 7 + plan % 3;
     const Grid g = randomPlan(random, columns, rows);
-    std::string text;
-    for (const std::string& line : g.lines) text += line + '\n';
-    runGeodesic(loadPlan(text));
+    runGeodesic(loadPlan(planText(g.lines)));
     const std::vector<double> exact = oracleTimes(g, columns, rows);
     for (int r = 0; r < rows; ++r) {
       for (int c = 0; c < columns; ++c) {
@@ -206,23 +205,11 @@ TEST_F(GeodesicOracle, RandomPlansMatchTheVisibilityGraph) {
 
 // Side-move times (s) by the program's move rule, without its cut-off.
 std::vector<double> sideMoveTimes(const std::vector<CellId>& exits) {
-  const std::int32_t* const across[] = {rightId, topId, leftId, bottomId};
-  std::int32_t WallFlags::*const side[] = {&WallFlags::right, &WallFlags::top, &WallFlags::left,
-                                          &WallFlags::bottom};
+  std::vector<int> moves(kSlotCount);
+  countMovesFromExits(exits.data(), static_cast<int>(exits.size()), moves.data());
   std::vector<double> t(kSlotCount, kNone);
-  std::vector<CellId> queue;
-  for (CellId e : exits) {
-    if (t[e] != 0) queue.push_back(e);
-    t[e] = 0;
-  }
-  for (std::size_t head = 0; head < queue.size(); ++head) {
-    const CellId c = queue[head];
-    for (int s = 0; s < 4; ++s) {
-      const CellId n = across[s][c];
-      if (walls[c].*side[s] != 0 || walls[n].*side[(s + 2) % 4] != 0 || t[n] != kNone) continue;
-      t[n] = t[c] + kStepTime;
-      queue.push_back(n);
-    }
+  for (CellId c = 0; c <= kMaxCellId; ++c) {
+    if (moves[c] != kNoWay) t[c] = moves[c] * kStepTime;
   }
   return t;
 }

@@ -1,17 +1,22 @@
 // orvik-render's parts that need no OpenGL: what the command line makes of
-// options between outputs, the times CSV, and the PNG writer.
+// options between outputs, the times CSV, the PNG writer, and the read-back
+// when there is no memory for the pixels.
 #include "render.h"
 
 #include <gtest/gtest.h>
 #include <png.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "scene/scene.h"
+#include "snapshot/snapshot.h"
 
 namespace {
 
@@ -156,4 +161,29 @@ TEST(RenderPng, PixelsRoundTripThroughLibpng) {
     }
   }
   std::filesystem::remove(path);
+}
+
+// Without memory for the pixels the picture still says how many bytes they
+// needed, for the snapshot's message. A cap of address space plays the
+// lack of memory; AddressSanitizer's shadow memory cannot live under one.
+TEST(RenderReadBack, NoMemoryStillTellsTheBytesNeeded) {
+#ifdef __SANITIZE_ADDRESS__
+  GTEST_SKIP() << "no cap of address space under AddressSanitizer";
+#endif
+  long pages = 0;
+  std::ifstream("/proc/self/statm") >> pages;
+  ASSERT_GT(pages, 0);
+  rlimit saved{};
+  ASSERT_EQ(::getrlimit(RLIMIT_AS, &saved), 0);
+  rlimit cap = saved;
+  cap.rlim_cur = std::min<rlim_t>(
+      static_cast<rlim_t>(pages) * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + (rlim_t{256} << 20),
+      saved.rlim_max);
+  ASSERT_EQ(::setrlimit(RLIMIT_AS, &cap), 0);
+  BmpPicture picture;
+  const ReadBack result = readBmpPicture(16384, 16384, picture);  // 1 GiB of pixels
+  ::setrlimit(RLIMIT_AS, &saved);
+  EXPECT_EQ(result, ReadBack::NoMemory);
+  EXPECT_EQ(picture.imageBytes, 16384u * 16384u * 4u);
+  EXPECT_EQ(picture.pixels, nullptr);
 }

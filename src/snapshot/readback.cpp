@@ -13,11 +13,11 @@ ReadBack readBmpPicture(int width, int height, BmpPicture& picture) {
   // then takes its pages once, not once a picture.
   if (!picture.pixels || imageBytes != picture.imageBytes) {
     picture.pixels.reset(imageBytes > 0 ? new (std::nothrow) unsigned char[imageBytes] : nullptr);
-    if (imageBytes > 0 && !picture.pixels) return ReadBack::NoMemory;
   }
   picture.width = width;
   picture.height = height;
   picture.imageBytes = imageBytes;
+  if (imageBytes > 0 && !picture.pixels) return ReadBack::NoMemory;
   fillBmpHeader(picture.header, width, height, imageBytes);
   if (imageBytes == 0) return ReadBack::Done;
   // Rows come bottom first, as the BMP wants them for a positive height;

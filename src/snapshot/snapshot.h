@@ -37,15 +37,15 @@ bool writeBmpFile(const char* path, const unsigned char header[kBmpHeaderBytes],
 // row first, stride 4 * width, and the 54 header bytes that go before them.
 struct BmpPicture {
   int width = 0, height = 0;                // px
-  std::uint32_t imageBytes = 0;             // bytes at `pixels`, 0 when none
+  std::uint32_t imageBytes = 0;             // bytes the pixels take
   unsigned char header[kBmpHeaderBytes] = {};
-  std::unique_ptr<unsigned char[]> pixels;  // null when imageBytes is 0
+  std::unique_ptr<unsigned char[]> pixels;  // null when imageBytes is 0 or found no memory
 };
 
 enum class ReadBack {
   Done,      // the picture holds the pixels
   TooLarge,  // width by height does not fit a BMP file; nothing read
-  NoMemory,  // no memory for the pixels; nothing read
+  NoMemory,  // no memory for the imageBytes of pixels; nothing read
 };
 
 // GL, with a context current: reads the lower-left width by height px of

@@ -24,10 +24,7 @@ namespace {
 
 constexpr double kHalfCell = kCellSize / 2;  // map units per lattice step
 
-// Across side s: the neighbour array, the closing flag, the grid step.
-const std::int32_t* const kAcross[kSides] = {rightId, topId, leftId, bottomId};
-constexpr std::int32_t WallFlags::*kFlag[kSides] = {&WallFlags::right, &WallFlags::top,
-                                                  &WallFlags::left, &WallFlags::bottom};
+// Across side s (kWalkSides[s]): the grid step.
 constexpr int kStepX[kSides] = {1, 0, -1, 0};  // cells
 constexpr int kStepY[kSides] = {0, 1, 0, -1};  // cells
 
@@ -58,10 +55,9 @@ std::int64_t nodeY(std::int32_t node) {
 
 // The move rule c -> across side s, and the cell there floor and beside c.
 bool canStep(CellId c, int s) {
-  if (walls[c].*kFlag[s] != 0) return false;
-  const CellId n = kAcross[s][c];
-  if (!isFloorSlot(n) || walls[n].*kFlag[(s + 2) % kSides] != 0) return false;
-  return posX[n] == posX[c] + kStepX[s] * kCellSize && posY[n] == posY[c] + kStepY[s] * kCellSize;
+  const CellId n = moveAcross(c, kWalkSides[s]);
+  return isFloorSlot(n) && posX[n] == posX[c] + kStepX[s] * kCellSize &&
+         posY[n] == posY[c] + kStepY[s] * kCellSize;
 }
 
 // The cell at ring position `to` that a walker reaches from `from`, at
@@ -91,7 +87,7 @@ std::int32_t findBend(CellId c, int k) {
   CellId cur = c, low = c;
   int p = k, lowAt = k, members = 1;
   while (members < kSides && openBothWays(cur, p)) {  // counterclockwise
-    cur = kAcross[p][cur];
+    cur = stepTo[cur][p];
     p = (p + 1) % kSides;
     ++members;
     if (p < lowAt) low = cur, lowAt = p;
@@ -100,7 +96,7 @@ std::int32_t findBend(CellId c, int k) {
   cur = c;
   p = k;
   while (members < kSides && openBothWays(cur, (p + 1) % kSides)) {  // clockwise
-    cur = kAcross[(p + 1) % kSides][cur];
+    cur = stepTo[cur][(p + 1) % kSides];
     p = (p + kSides - 1) % kSides;
     ++members;
     if (p < lowAt) low = cur, lowAt = p;
@@ -182,8 +178,8 @@ void prepareFloor() {
     centreY[c] = std::llround(posY[c] / kHalfCell) - 1;
     for (int s = 0; s < kSides; ++s) {
       if (!canStep(c, s)) continue;
-      stepTo[c][s] = kAcross[s][c];
-      walkIn[kAcross[s][c]][(s + 2) % kSides] = c;
+      stepTo[c][s] = kWalkSides[s].ids[c];
+      walkIn[stepTo[c][s]][(s + 2) % kSides] = c;
     }
   }
   for (CellId c = 0; c <= kMaxCellId; ++c) {
