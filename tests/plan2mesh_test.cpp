@@ -6,6 +6,7 @@
 #include <string>
 
 #include "plan2mesh.h"
+#include "record_tags.h"
 #include "scene/reader.h"
 #include "scene_fixture.h"
 
@@ -299,4 +300,31 @@ TEST_F(SampleStation, ShowsTheWholeTimeRange) {
   }
   EXPECT_GT(overFiveMinutes, 0);
   EXPECT_GT(unreached, 0);
+}
+
+// Field 11 carries names with blanks, separators and non-ASCII bytes as one
+// word that the program's reader keeps and the tools read back unchanged.
+TEST(RecordTags, NamesSurviveTheRecordWordAndReadBack) {
+  const std::string awkward = "North stair; 50%=\"B\"\tñ";
+  const std::string tags = formatTags({{kExitTag, ""}, {kDoorTag, awkward}, {kLevelTag, "-1"}});
+  EXPECT_EQ(tags, "exit;door=North%20stair%3B%2050%25%3D\"B\"%09ñ;level=-1");
+  const std::string mesh = "h\nh\nh\n1 -1 -1 -1 -1 1 1 exit 0 0 " + tags + " 1:1 E\n";
+  TextCursor in = makeCursor(mesh, 7);  // the word straddles pieces
+  ASSERT_TRUE(skipMeshHeader(in));
+  MeshRecord record{};
+  FieldFailure failure{};
+  ASSERT_TRUE(readMeshRecord(in, record, failure, true));
+  std::string value;
+  EXPECT_TRUE(hasTag(record.tags.view(), kExitTag));
+  ASSERT_TRUE(findTag(record.tags.view(), kDoorTag, value));
+  EXPECT_EQ(value, awkward);
+  ASSERT_TRUE(findTag(record.tags.view(), kLevelTag, value));
+  EXPECT_EQ(value, "-1");
+  // No tags, a key that is only a prefix of another, a broken escape.
+  EXPECT_EQ(formatTags({}), "-");
+  EXPECT_FALSE(hasTag("-", kExitTag));
+  EXPECT_FALSE(findTag("doorway=x;exits", kDoorTag, value));
+  EXPECT_FALSE(hasTag("doorway=x;exits", kExitTag));
+  ASSERT_TRUE(findTag("door=100%;level=%4", kDoorTag, value));
+  EXPECT_EQ(value, "100%");
 }

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "files/output_file.h"
+#include "record_tags.h"
 
 namespace {
 
@@ -114,7 +115,8 @@ std::string meshRecordLine(CellId cell, const PlanCell& c) {
          ' ' + std::to_string(c.left) + ' ' + std::to_string(c.top) + ' ' +
          std::to_string(c.column) + ' ' + std::to_string(c.row) + ' ' + symbol.kind + ' ' +
          std::to_string(symbol.leftWall) + ' ' + std::to_string(symbol.bottomWall) + ' ' +
-         (symbol.exit ? "exit" : "-") + ' ' + std::to_string(c.planLine) + ':' +
+         formatTags(symbol.exit ? std::vector<TagItem>{{kExitTag, ""}} : std::vector<TagItem>{}) +
+         ' ' + std::to_string(c.planLine) + ':' +
          std::to_string(c.column) + ' ' + c.symbol + '\n';
 }
 

@@ -144,6 +144,7 @@ void describeFailure(TextCursor& in, FieldResult result, int field, std::int64_t
 constexpr char kMeshFieldKinds[] = "iiiiiiiwiiwww";
 static_assert(sizeof kMeshFieldKinds - 1 == kMeshRecordFields);
 constexpr int kKindField = 8;   // the word plan2mesh fills with the kind of floor
+constexpr int kTagsField = 11;  // the word plan2mesh fills with the record's tags
 constexpr int kPlaceField = 12; // the word plan2mesh fills with the plan position
 
 }  // namespace
@@ -237,6 +238,7 @@ bool readMeshRecord(TextCursor& in, MeshRecord& record, FieldFailure& failure, b
         skipWord(in);
         result = FieldResult::Read;
         if (keepWords && field == kKindField) keptFieldText(in, record.kind);
+        if (keepWords && field == kTagsField) keptFieldText(in, record.tags);
         if (keepWords && field == kPlaceField) keptFieldText(in, record.place);
       }
     }

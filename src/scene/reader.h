@@ -79,6 +79,7 @@ struct MeshRecord {
   std::int32_t leftWall, bottomWall;      // nonzero closes the side
   std::int64_t line;                      // line where the record starts
   KeptText kind;                          // field 8, when asked for
+  KeptText tags;                          // field 11, when asked for
   KeptText place;                         // field 12, when asked for
 };
 
@@ -110,8 +111,8 @@ FieldResult readWordField(TextCursor& in, KeptText* word);
 // starts, which leaves no records to read.
 bool skipMeshHeader(TextCursor& in, KeptText* lines = nullptr);
 
-// After skipMeshHeader: reads the next 13 fields; with keepWords, fields 8
-// and 12 too. False, with `failure` filled in, when one cannot be read.
+// After skipMeshHeader: reads the next 13 fields; with keepWords, fields 8,
+// 11 and 12 too. False, with `failure` filled in, when one cannot be read.
 bool readMeshRecord(TextCursor& in, MeshRecord& record, FieldFailure& failure,
                     bool keepWords = false);
 

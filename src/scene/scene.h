@@ -82,7 +82,7 @@ struct KeptText;
 struct MeshReading {
   void (*onRecord)(const MeshRecord& record, void* context);  // each record read; may be null
   void* context;
-  bool keepWords;      // records carry their kind and plan-place words
+  bool keepWords;      // records carry their kind, tags and plan-place words
   bool headerWhole;    // left: the three header lines were there
   FieldFailure* stop;  // left: why reading ended; may be null
   KeptText* headerLines;  // left: the first bytes of each header line; may be null
