@@ -183,8 +183,8 @@ bool checkPair(Links& k, char label) {
   const char* kindB = symbolOf(k, b.cells[0]).kind;
   if (std::string_view(kindA) != kindB) {
     return refuseAt(k, *b.first,
-                    std::string("cannot join: a ") + kindA + " on " + levelName(k, a.level) +
-                        " to a " + kindB + " on " + levelName(k, b.level));
+                    std::string("cannot join: ") + kindA + " on " + levelName(k, a.level) + ", " +
+                        kindB + " on " + levelName(k, b.level));
   }
   return true;
 }
@@ -245,8 +245,8 @@ bool checkEscalatorLines(Links& k) {
     }
     if (!escalator && k.layout.escalatorLine[label] != 0) {
       k.error = PlanError{k.layout.escalatorLine[label], 1,
-                          labelText(digit) + (ends.empty() ? " marks no join" : " marks a stair") +
-                              ", not an escalator"};
+                          labelText(digit) + (ends.empty() ? " marks no join"
+                                                            : " marks a stair, not an escalator")};
       return false;
     }
   }
