@@ -22,3 +22,8 @@ set_tests_properties(plan2mesh.BlankLinesTakeNoMemory PROPERTIES LABELS memcap)
 add_executable(levels_tests ${CMAKE_CURRENT_LIST_DIR}/levels_test.cpp)
 target_link_libraries(levels_tests PRIVATE plan2mesh_lib orvik_check GTest::gtest_main)
 gtest_discover_tests(levels_tests)
+
+# The two-level sample likewise.
+add_test(NAME plan2mesh.TwoLevelSampleMatchesPlan
+  COMMAND sh -c "\"$0\" \"$1/station.plan\" \"$2/two-level-Mesh.csv\" \"$2/two-level-ExitGrid.dat\" && cmp \"$2/two-level-Mesh.csv\" \"$1/Mesh.csv\" && cmp \"$2/two-level-ExitGrid.dat\" \"$1/ExitGrid.dat\""
+          $<TARGET_FILE:plan2mesh> ${PROJECT_SOURCE_DIR}/in/two-level ${CMAKE_CURRENT_BINARY_DIR})
