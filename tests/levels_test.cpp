@@ -1,6 +1,7 @@
 // Plans of several levels: where plan2mesh puts the levels and what it
 // joins, the walk and the geodesic time through a join worked by hand,
 // every refusal of the level syntax, and what orvik-check says of joins.
+#include <nlohmann/json.hpp>
 #include <string>
 
 #include "check.h"
@@ -238,6 +239,13 @@ TEST_F(LevelCheck, JoinsAreNoNotesButOtherPairsApartStillAre) {
       << text;
   EXPECT_NE(text.find("  Deep: 12 cells, 0 exits; joins 1 (stair, 1 cell, up to Street).\n"),
             std::string::npos);
+  const nlohmann::json json = nlohmann::json::parse(formatJsonReport(r));
+  const nlohmann::json& deepJoin = json["levels"][1]["joins"][0];
+  EXPECT_EQ(json["levels"][1]["name"], "Deep");
+  EXPECT_EQ(deepJoin["label"], "1");
+  EXPECT_EQ(deepJoin["toLevel"], "Street");
+  EXPECT_EQ(deepJoin["toward"], "up");
+  EXPECT_TRUE(deepJoin["runs"].is_null());
   // Without the end flags the same pair is two neighbours apart: noted.
   std::string unflagged = mesh;
   for (std::size_t at; (at = unflagged.find(";end")) != std::string::npos;) unflagged.erase(at, 4);

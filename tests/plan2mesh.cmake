@@ -20,7 +20,8 @@ set_tests_properties(plan2mesh.BlankLinesTakeNoMemory PROPERTIES LABELS memcap)
 # Plans of several levels: plan2mesh's joins, the walk and the geodesic
 # time through them, and what orvik-check says of them.
 add_executable(levels_tests ${CMAKE_CURRENT_LIST_DIR}/levels_test.cpp)
-target_link_libraries(levels_tests PRIVATE plan2mesh_lib orvik_check GTest::gtest_main)
+target_link_libraries(levels_tests PRIVATE plan2mesh_lib orvik_check nlohmann_json::nlohmann_json
+  GTest::gtest_main)
 gtest_discover_tests(levels_tests)
 
 # The two-level sample likewise.

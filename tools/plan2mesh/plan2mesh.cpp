@@ -15,8 +15,9 @@
 namespace {
 
 // Uppercase adds a wall on the left side, the mirror-image letter one on the
-// bottom side, the uppercase mirror letter both; plain floor uses the shapes
-// of the walls themselves.
+// bottom side (for escalators and gates the upside-down letter), its
+// uppercase both; plain floor uses the shapes of the walls themselves.
+// Digits are join labels (plan_levels.h), rock on the map.
 constexpr PlanSymbol kPlanSymbols[] = {
     {' ', nullptr, false, 0, 0},      // rock
     {'=', nullptr, false, 0, 0},      // track bed: rock, drawn for the reader of the plan
