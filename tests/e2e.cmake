@@ -5,7 +5,7 @@ set(ORVIK_E2E_DIR ${CMAKE_CURRENT_SOURCE_DIR}/e2e)
 set(ORVIK_E2E_SCRATCH ${CMAKE_CURRENT_BINARY_DIR}/e2e)
 
 foreach(case StartPicture Pan ZoomAndReset ZoomFloor SnapshotFile SnapshotBlocked
-    KeysThenSnapshotAtOnce HugeAndEndlessInputs)
+    KeysThenSnapshotAtOnce HugeAndEndlessInputs TwoLevelSample)
   add_test(NAME e2e.${case}
     COMMAND ${Python3_EXECUTABLE} ${ORVIK_E2E_DIR}/program_cases.py
       --orvik $<TARGET_FILE:orvik> --scratch ${ORVIK_E2E_SCRATCH}/${case} ${case})

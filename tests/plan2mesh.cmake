@@ -16,3 +16,15 @@ add_test(NAME plan2mesh.BlankLinesTakeNoMemory
   COMMAND sh -c "printf 'E.\\n' >\"$1/blank.plan\" && head -c 50000000 /dev/zero | tr '\\000' '\\n' >>\"$1/blank.plan\" && printf '..\\n' >>\"$1/blank.plan\" && (ulimit -v 500000 && \"$0\" \"$1/blank.plan\" \"$1/blank.csv\" \"$1/blank.dat\") && grep -q ' 50000002 ' \"$1/blank.csv\"; s=$?; rm -f \"$1/blank.plan\"; exit $s"
           $<TARGET_FILE:plan2mesh> ${CMAKE_CURRENT_BINARY_DIR})
 set_tests_properties(plan2mesh.BlankLinesTakeNoMemory PROPERTIES LABELS memcap)
+
+# Plans of several levels: plan2mesh's joins, the walk and the geodesic
+# time through them, and what orvik-check says of them.
+add_executable(levels_tests ${CMAKE_CURRENT_LIST_DIR}/levels_test.cpp)
+target_link_libraries(levels_tests PRIVATE plan2mesh_lib orvik_check nlohmann_json::nlohmann_json
+  GTest::gtest_main)
+gtest_discover_tests(levels_tests)
+
+# The two-level sample likewise.
+add_test(NAME plan2mesh.TwoLevelSampleMatchesPlan
+  COMMAND sh -c "\"$0\" \"$1/station.plan\" \"$2/two-level-Mesh.csv\" \"$2/two-level-ExitGrid.dat\" && cmp \"$2/two-level-Mesh.csv\" \"$1/Mesh.csv\" && cmp \"$2/two-level-ExitGrid.dat\" \"$1/ExitGrid.dat\""
+          $<TARGET_FILE:plan2mesh> ${PROJECT_SOURCE_DIR}/in/two-level ${CMAKE_CURRENT_BINARY_DIR})

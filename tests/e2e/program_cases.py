@@ -3,6 +3,7 @@
 command line, each in its own scratch directory and X server."""
 
 import argparse
+import shutil
 import sys
 import time
 from pathlib import Path
@@ -201,6 +202,78 @@ def case_huge_and_endless_inputs(orvik, scratch):
                 raise d.Failure(f"{name}: {failure}")
 
 
+def mesh_cells(path):
+    """Records of a mesh file written one to a line: number -> (column,
+    row, [right, bottom, left, top], left wall, bottom wall, tags)."""
+    cells = {}
+    for line in path.read_text().splitlines()[3:]:
+        f = line.split()
+        cells[int(f[0])] = (int(f[5]), int(f[6]), [int(v) for v in f[1:5]], f[8] != "0",
+                            f[9] != "0", f[10])
+    return cells
+
+
+def mesh_walk(cells, exits):
+    """Seconds from each cell to the nearest exit, 4 a move through sides
+    that the neighbour numbers name and no wall closes, whether or not the
+    two cells lie side by side (a stair's join), up to 448 s."""
+    def closed(c, side):  # side 0 right, 1 bottom, 2 left, 3 top
+        n = cells[c][2][side]
+        return n not in cells or (side == 2 and cells[c][3]) or (side == 1 and cells[c][4])
+
+    times = {e: 0.0 for e in exits}
+    frontier = list(exits)
+    while frontier:
+        following = []
+        for c in frontier:
+            for side in range(4):
+                n = cells[c][2][side]
+                if closed(c, side) or closed(n, (side + 2) % 4) or n in times:
+                    continue
+                if times[c] < d.MAX_MOVES_TIME:
+                    times[n] = times[c] + 4.0
+                    following.append(n)
+        frontier = following
+    return times
+
+
+def case_two_level_sample(orvik, scratch):
+    """The two-level sample (in/two-level) in one window: a cell of each
+    level in the colour of its walking time, which a breadth-first walk of
+    the mesh's own neighbour numbers works out, through the stairs' and
+    escalators' joins for the platform."""
+    sample = Path(__file__).resolve().parents[2] / "in" / "two-level"
+    cells = mesh_cells(sample / "Mesh.csv")
+    exits = [int(v) for v in (sample / "ExitGrid.dat").read_text().split()]
+    times = mesh_walk(cells, exits)
+
+    def copy(folder):
+        for name in ("Mesh.csv", "ExitGrid.dat"):
+            shutil.copy(sample / name, folder / name)
+
+    def on_level(name):
+        return [c for c in cells if f"level={name}" in cells[c][5].split(";")]
+
+    # The paid area's far corner on the concourse; the platform cell
+    # farthest from every exit, reached only up a stair or escalator.
+    concourse = max(on_level("Concourse"), key=lambda c: (times[c], c))
+    platform = max(on_level("Platform"), key=lambda c: (times[c], c))
+    d.check(times[platform] > times[concourse] > 60.0,
+            f"times {times[concourse]} and {times[platform]} s")
+    extent = (max(2.0 * v[0] for v in cells.values()), max(2.0 * v[1] for v in cells.values()))
+    bounds = d.view_bounds(extent, d.View())
+    with d.running_program(orvik, scratch, None, write_in=copy) as session:
+        bmp = d.settled_snapshot(session)
+        for c in (concourse, platform):
+            column, row = cells[c][0], cells[c][1]
+            wx, wy = d.to_window(bounds, 2.0 * column - 1.0, 2.0 * row - 1.0)
+            got = bmp.pixel(int(wx), int(wy))
+            want = d.time_color(times[c])
+            d.check(d.near(got, want), f"cell {c} (column {column}, row {row}, {times[c]} s): "
+                    f"pixel {got}, expected {want}")
+        d.quit_with_escape(session)
+
+
 CASES = {
     "StartPicture": case_start_picture,
     "Pan": case_pan,
@@ -210,6 +283,7 @@ CASES = {
     "SnapshotBlocked": case_snapshot_blocked,
     "KeysThenSnapshotAtOnce": case_keys_then_snapshot_at_once,
     "HugeAndEndlessInputs": case_huge_and_endless_inputs,
+    "TwoLevelSample": case_two_level_sample,
 }
 
 

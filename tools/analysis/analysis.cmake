@@ -6,6 +6,8 @@ add_library(orvik_analysis STATIC
   ${CMAKE_CURRENT_LIST_DIR}/walks.cpp
   ${CMAKE_CURRENT_LIST_DIR}/geodesic.cpp
   ${CMAKE_CURRENT_LIST_DIR}/floor.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/record_tags.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/record_tags.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/join_tags.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/level_joins.cpp)
 target_include_directories(orvik_analysis PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(orvik_analysis PUBLIC orvik_core)

@@ -19,6 +19,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -40,6 +42,9 @@ CellId walkIn[kSlotCount][kSides];     // the cell a walker comes from across si
 std::int32_t bend[kSlotCount][kSides];   // node of corner k as a bend corner, -1 if none
 std::int64_t centreX[kSlotCount];      // half cells (map x / kHalfCell), cell centre
 std::int64_t centreY[kSlotCount];      // half cells, y up
+std::int32_t portalStart[kSlotCount + 1];  // portalFrom[portalStart[c]..portalStart[c + 1]) enter c
+std::vector<CellId> portalFrom;          // cells whose portal move enters each cell, by that cell
+std::vector<CellPair> portalPairs;       // the joins that may be portals
 
 CellId cellOf(std::int32_t node) {
   return node < kSlotCount ? node : (node - kSlotCount) / kSides;
@@ -58,6 +63,43 @@ bool canStep(CellId c, int s) {
   const CellId n = moveAcross(c, kWalkSides[s]);
   return isFloorSlot(n) && posX[n] == posX[c] + kStepX[s] * kCellSize &&
          posY[n] == posY[c] + kStepY[s] * kCellSize;
+}
+
+// The move rule c -> n across a side of c, n floor and not beside c.
+bool isPortal(CellId c, CellId n) {
+  if (!isFloorSlot(c)) return false;
+  for (int s = 0; s < kSides; ++s) {
+    if (kWalkSides[s].ids[c] == n && moveAcross(c, kWalkSides[s]) == n && isFloorSlot(n) &&
+        !canStep(c, s)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Every portal move, grouped by the cell it enters; counted first, so the
+// list takes what the moves need and no more.
+void collectPortals() {
+  std::fill(std::begin(portalStart), std::end(portalStart), 0);
+  for (int pass = 0; pass < 2; ++pass) {
+    for (const CellPair& pair : portalPairs) {
+      for (const auto& [c, n] : {std::pair{pair.a, pair.b}, std::pair{pair.b, pair.a}}) {
+        if (!isPortal(c, n)) continue;
+        if (pass == 0) {
+          ++portalStart[n + 1];
+        } else {
+          portalFrom[static_cast<std::size_t>(portalStart[n]++)] = c;
+        }
+      }
+    }
+    if (pass == 0) {
+      for (int i = 0; i < kSlotCount; ++i) portalStart[i + 1] += portalStart[i];
+      portalFrom.assign(static_cast<std::size_t>(portalStart[kSlotCount]), 0);
+    }
+  }
+  // The second pass moved each start to the next cell's; shift them back.
+  for (int i = kSlotCount; i > 0; --i) portalStart[i] = portalStart[i - 1];
+  portalStart[0] = 0;
 }
 
 // The cell at ring position `to` that a walker reaches from `from`, at
@@ -185,6 +227,20 @@ void prepareFloor() {
   for (CellId c = 0; c <= kMaxCellId; ++c) {
     for (int k = 0; k < kSides; ++k) bend[c][k] = isFloorSlot(c) ? findBend(c, k) : -1;
   }
+  collectPortals();
+}
+
+void setPortalPairs(const std::vector<CellPair>& joins) {
+  portalPairs.clear();
+  for (const CellPair& pair : joins) {
+    const bool inTable = pair.a >= 0 && pair.a <= kMaxCellId && pair.b >= 0 && pair.b <= kMaxCellId;
+    if (inTable) portalPairs.push_back(pair);
+  }
+}
+
+PortalRange portalsInto(CellId c) {
+  const CellId* base = portalFrom.data();
+  return PortalRange{base + portalStart[c], base + portalStart[c + 1]};
 }
 
 CellId stepsInto(CellId c, int s) { return walkIn[c][s]; }

@@ -9,6 +9,9 @@
 
 #include <cstdint>
 
+#include <vector>
+
+#include "level_joins.h"
 #include "scene/scene.h"
 
 constexpr int kSides = 4;  // 0 right, 1 top, 2 left, 3 bottom: counterclockwise
@@ -24,6 +27,23 @@ void prepareFloor();
 // After prepareFloor, c floor: the cell from which a walker steps into c
 // across c's side s, or 0.
 CellId stepsInto(CellId c, int s);
+
+// A join between levels: a portal, crossed in one cell's length whatever
+// the map shows between its two cells. Other neighbours that do not lie
+// side by side stay closed to the search.
+struct PortalRange {
+  const CellId* first;  // the cells from which a walker steps into the cell through a portal
+  const CellId* last;   // one past the end
+};
+
+// Leaves `joins` as the pairs that prepareFloor makes portals of, until
+// set again.
+void setPortalPairs(const std::vector<CellPair>& joins);
+
+// After prepareFloor, c a slot: the cells x, floor, of a pair of the
+// portal pairs whose move x -> c through an open side reaches c though c
+// does not lie beside x.
+PortalRange portalsInto(CellId c);
 
 // After prepareFloor, c floor: the node that stands for corner k of c as a
 // bend corner, or -1 when the floor does not bend there.

@@ -140,6 +140,18 @@ void offer(std::int32_t u, std::int32_t x) {
   }
 }
 
+// A portal (a join between levels) from x into the settled cell u: one
+// cell's length from centre to centre, never the straight line across the
+// map between them. Paths from beside x lead on through x to u: their
+// straight lines to u or beyond cross rock, so sight stops them at x.
+void offerPortal(std::int32_t u, std::int32_t x) {
+  if (settled[x]) return;
+  const double length = reach[u] + kCellSize;
+  if (length >= reach[x]) return;
+  if (towards[x] != u && reach[x] < asideReach[x]) aside[x] = towards[x], asideReach[x] = reach[x];
+  setReach(x, length, u);
+}
+
 void expand(std::int32_t u) {
   if (u >= kSlotCount) {  // a bend corner: the cells round it
     for (int p = 0; p < kSides; ++p) {
@@ -151,9 +163,13 @@ void expand(std::int32_t u) {
     if (stepsInto(u, s) != 0) offer(u, stepsInto(u, s));
     if (bendCorner(u, s) >= 0) offer(u, bendCorner(u, s));
   }
+  const PortalRange portals = portalsInto(u);
+  for (const CellId* x = portals.first; x != portals.last; ++x) offerPortal(u, *x);
 }
 
 }  // namespace
+
+void setGeodesicJoins(const std::vector<CellPair>& joins) { setPortalPairs(joins); }
 
 void computeGeodesicTimes(const CellId* exits, int exitCount, float seconds[kSlotCount]) {
   prepareFloor();

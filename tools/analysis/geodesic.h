@@ -5,6 +5,9 @@
 // floor); this continuous time lets the tools measure that error.
 #pragma once
 
+#include <vector>
+
+#include "level_joins.h"
 #include "scene/scene.h"
 
 constexpr double kWalkPace = kStepTime / kCellSize;  // s per map unit: a cell side in one move's time
@@ -16,3 +19,10 @@ constexpr double kWalkPace = kStepTime / kCellSize;  // s per map unit: a cell s
 // cells no exit leads to and for slots that are not floor. The table is
 // only read.
 void computeGeodesicTimes(const CellId* exits, int exitCount, float seconds[kSlotCount]);
+
+// The joins between levels (level_joins.h) that computeGeodesicTimes
+// crosses from now on, each as a portal of one cell's length between the
+// two cells' centres, never along the straight line across the map; every
+// other pair of neighbours that are not side by side stays closed to it.
+// Kept until set again; none at start.
+void setGeodesicJoins(const std::vector<CellPair>& joins);

@@ -10,6 +10,7 @@ add_library(orvik_check STATIC
   ${CMAKE_CURRENT_LIST_DIR}/geodesic_summary.cpp
   ${CMAKE_CURRENT_LIST_DIR}/doors.cpp
   ${CMAKE_CURRENT_LIST_DIR}/limit.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/levels.cpp
   ${CMAKE_CURRENT_LIST_DIR}/words.cpp
   ${CMAKE_CURRENT_LIST_DIR}/text_report.cpp
   ${CMAKE_CURRENT_LIST_DIR}/text_summary.cpp

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "join_tags.h"
 #include "scene/reader.h"
 #include "scene/scene.h"
 
@@ -180,6 +181,24 @@ struct GeodesicSummary {
   std::int32_t ratioColumn, ratioRow;
 };
 
+// A join between levels as seen from one of its levels.
+struct LevelJoin {
+  std::string label;    // as the records name it
+  std::string kind;     // field 8 of its end cells (stair, escalator)
+  int cells;            // end cells on this level joined to the other level
+  std::string toLevel;  // the level of the cells they are joined to
+  Travel toward;        // crossing from this level goes up or down, as the records say
+  Travel runs;          // an escalator's way, as the records say; None for a stair
+};
+
+// The cells of one level, by the level names in the records' tags.
+struct LevelSummary {
+  std::string name;              // "" for cells of no named level
+  int cells;                     // drawn cells
+  int exits;                     // distinct exits among them
+  std::vector<LevelJoin> joins;  // by label as first met in the mesh
+};
+
 struct CheckReport {
   std::string meshPath, exitPath;
   bool meshOpened, exitOpened;       // false: missing or unreadable
@@ -191,6 +210,8 @@ struct CheckReport {
   std::vector<Finding> findings[kFindingKinds];  // the first kKeptFindings of each kind
   std::int64_t findingCounts[kFindingKinds];     // all of each kind
   std::vector<CellTime> cellTimes;               // stored drawn cells, by cell number
+  std::vector<LevelSummary> levels;              // named levels in the order first met; empty
+                                                 // when no record names a level
   CheckOptions options;
   std::vector<Door> doors;        // with options.blocked
   TimeSummary worstBlocked;       // with options.blocked: the worst of any one door blocked

@@ -25,6 +25,16 @@ extern float geodesicTime[kSlotCount];       // s, with options.geodesic
 extern float worstTime[kSlotCount];          // s, with options.blocked: worst of one door blocked
 extern float worstGeodesic[kSlotCount];      // s, the same for the geodesic times
 
+extern std::int16_t levelOf[kSlotCount];     // index in levelNames of the record's level, -1 none
+extern std::int16_t endLabelOf[kSlotCount];  // index in joinLabels when the record is a join's end
+extern Travel towardOf[kSlotCount];          // a join end's way across, as its record says
+extern Travel runsOf[kSlotCount];            // a join end's escalator way, as its record says
+
+// The distinct level names and join labels of the records' tags, in the
+// order first met; past kMaxKinds, further ones share the last entry.
+extern std::vector<std::string> levelNames;
+extern std::vector<std::string> joinLabels;
+
 // The distinct kind words of the records, in the order they first appear;
 // past kMaxKinds, further words share the last entry.
 constexpr int kMaxKinds = 64;
@@ -76,6 +86,11 @@ void noteMeshRecord(const MeshRecord& record, void* report);
 void describeMeshStop(const FieldFailure& failure, CheckReport& r);
 void checkHeaderLines(const KeptText lines[kMeshHeaderLines], CheckReport& r);
 void checkPlacesAndNeighbours(CheckReport& r);
+// Notes slot c's level and join from the tags word of its record.
+void noteLevelTags(CellId c, std::string_view tags);
+// After the exits are read: the levels, their cells, exits and joins; and
+// the joins as the geodesic search's portals.
+void summariseLevels(CheckReport& r);
 void noteExitNumber(CellId exit, std::int64_t line, void* report);
 void describeExitStop(const FieldFailure& failure, CheckReport& r);
 void checkExitsLeadOut(CheckReport& r);
@@ -90,6 +105,7 @@ void collectCellTimes(CheckReport& r);
 void tallyTimes(const float times[kSlotCount], TimeSummary& s);
 
 // The text report's sections after the findings, each appended to `out`.
+void appendLevels(std::string& out, const CheckReport& r);
 void appendTimes(std::string& out, const CheckReport& r);
 void appendGeodesic(std::string& out, const CheckReport& r);
 void appendBlocked(std::string& out, const CheckReport& r, int listed);

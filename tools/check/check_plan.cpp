@@ -23,6 +23,12 @@ float geodesicTime[kSlotCount];
 float worstTime[kSlotCount];
 float worstGeodesic[kSlotCount];
 std::vector<std::string> kindWords;
+std::int16_t levelOf[kSlotCount];
+std::int16_t endLabelOf[kSlotCount];
+Travel towardOf[kSlotCount];
+Travel runsOf[kSlotCount];
+std::vector<std::string> levelNames;
+std::vector<std::string> joinLabels;
 
 void clearNotes() {
   std::fill(std::begin(firstLine), std::end(firstLine), 0);
@@ -36,6 +42,12 @@ void clearNotes() {
   std::fill(std::begin(worstTime), std::end(worstTime), kUnreachedTime);
   std::fill(std::begin(worstGeodesic), std::end(worstGeodesic), kUnreachedTime);
   kindWords.clear();
+  std::fill(std::begin(levelOf), std::end(levelOf), -1);
+  std::fill(std::begin(endLabelOf), std::end(endLabelOf), -1);
+  std::fill(std::begin(towardOf), std::end(towardOf), Travel::None);
+  std::fill(std::begin(runsOf), std::end(runsOf), Travel::None);
+  levelNames.clear();
+  joinLabels.clear();
   storedCount = 0;
   exitCount = 0;
 }
@@ -116,6 +128,7 @@ CheckReport checkCursors(TextCursor& mesh, TextCursor& exits, CheckReport r) {
   describeExitStop(stop, r);
   checkExitsLeadOut(r);
   noteEmptyInputs(r);
+  summariseLevels(r);
   summariseTimesAndExtent(r);
   if (r.options.geodesic) summariseGeodesic(r);
   if (r.options.blocked) blockEachDoor(r);

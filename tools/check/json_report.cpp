@@ -105,6 +105,7 @@ Json findingsJson(const CheckReport& r) {
 }  // namespace
 
 void addWhatIfJson(Json& report, const CheckReport& r);
+void addLevelsJson(Json& report, const CheckReport& r);
 
 std::string formatJsonReport(const CheckReport& r) {
   Json counts = Json::object();
@@ -120,5 +121,6 @@ std::string formatJsonReport(const CheckReport& r) {
                     {"agreesWithProgram", r.agreesWithProgram},
                     {"writeFailure", r.writeFailure.empty() ? Json(nullptr) : Json(r.writeFailure)}};
   addWhatIfJson(report, r);
+  addLevelsJson(report, r);
   return report.dump(-1, ' ', false, Json::error_handler_t::replace) + '\n';
 }

@@ -83,6 +83,7 @@ void noteMeshRecord(const MeshRecord& rec, void* report) {
   gridColumn[c] = rec.column;
   gridRow[c] = rec.row;
   kindOf[c] = kindIndex(rec.kind.view());
+  noteLevelTags(c, rec.tags.view());
   placeOf[c] = isPlanPlace(rec.place.view()) ? std::string(rec.place.view()) : std::string();
 }
 

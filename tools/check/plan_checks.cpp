@@ -102,6 +102,8 @@ void checkOpenSide(CheckReport& r, CellId c, const NamedSide& s) {
   }
   // A pair that names each other both ways is looked at once, from its right or top side.
   if (s.dColumn + s.dRow < 0) return;
+  // Two ends of one join lie on two levels, apart on the map by design.
+  if (endLabelOf[c] >= 0 && endLabelOf[c] == endLabelOf[n]) return;
   // In 64 bits: column 2147483647 plus one must not wrap round to the other end.
   if (std::int64_t{gridColumn[n]} == std::int64_t{gridColumn[c]} + s.dColumn &&
       std::int64_t{gridRow[n]} == std::int64_t{gridRow[c]} + s.dRow) {

@@ -208,6 +208,7 @@ std::string formatTextReport(const CheckReport& r, int listed) {
       "Checking " + plainText(r.meshPath) + " and " + plainText(r.exitPath) + "\n\n";
   appendMesh(out, r, listed);
   appendExits(out, r, listed);
+  appendLevels(out, r);
   appendTimes(out, r);
   appendGeodesic(out, r);
   appendBlocked(out, r, listed);

@@ -1,10 +1,14 @@
 // Plan files: a floor plan drawn in a text editor, one character a cell,
 // turned into the mesh file and the exit file that orvik reads.
 //
-// Every line that does not start with '#' is one grid row; the top line is
-// the highest row, since y points up on the map. Characters past the end of
-// a short line are rock. Cells are numbered from 1 in reading order: top
-// line first, each line left to right.
+// Every line that does not start with '#' (or "== ", a level header or an
+// escalator's direction, see plan_levels.h) is one grid row; the top line
+// is the highest row, since y points up on the map. Characters past the end
+// of a short line are rock. Cells are numbered from 1 in reading order: top
+// line first, each line left to right. A plan of several levels draws each
+// after its header; the levels stand side by side on the grid, top lines
+// level, and stairs and escalators marked with the same digit in the rock
+// beyond their ends are joined from one level to the other.
 #pragma once
 
 #include <cstdint>
@@ -12,11 +16,14 @@
 #include <string_view>
 #include <vector>
 
+#include "join_tags.h"
 #include "scene/reader.h"
 #include "scene/scene.h"
 
 constexpr CellId kNoCell = -1;      // neighbour number of a side with rock or the plan's edge
 constexpr char kPlanComment = '#';  // in the first column, the whole line is ignored
+constexpr char kStairKind[] = "stair";          // mesh field 8 of a stair cell
+constexpr char kEscalatorKind[] = "escalator";  // mesh field 8 of an escalator cell
 // Characters a plan line may hold: far more than any station is wide, and
 // few enough that a line of rock cannot take the memory a plan's cells need.
 constexpr std::size_t kMaxPlanColumns = std::size_t{1} << 20;
@@ -32,15 +39,28 @@ struct PlanSymbol {
 
 struct PlanCell {
   CellId right, bottom, left, top;  // neighbour numbers; kNoCell for rock or outside
-  std::int32_t column;              // grid column, 1 at the left
+  std::int32_t column;              // grid column, 1 at the left (levels side by side)
   std::int32_t row;                 // grid row, 1 at the bottom
   std::int64_t planLine;            // 1-based line in the plan file
+  std::int32_t planColumn;          // 1-based character in that line
   char symbol;
+  std::int32_t level;               // index in Plan::levels; 0 when the plan has none
+  char join;                        // label of the join whose run holds the cell, '\0' none
+  bool joinEnd;                     // the cell's side towards the label joins the other level
+  Travel toward;                    // crossing the join from here goes up or down; None
+  Travel runs;                      // an escalator run: the way it carries people; None
+};
+
+struct PlanLevel {
+  std::string name;          // as in the header, blanks round it dropped
+  std::int64_t headerLine;   // 1-based plan line of the header
+  std::int32_t firstColumn;  // grid column of the level's first plan character
 };
 
 struct Plan {
-  std::vector<PlanCell> cells;  // cell number n at index n - 1
-  std::vector<CellId> exits;    // ascending
+  std::vector<PlanCell> cells;    // cell number n at index n - 1
+  std::vector<CellId> exits;      // ascending
+  std::vector<PlanLevel> levels;  // top level first; empty for a plan without headers
 };
 
 struct PlanError {
@@ -54,8 +74,9 @@ const PlanSymbol* findPlanSymbol(char c);
 
 // Reads a whole plan, line by line; blank and rock-only lines take no
 // memory. False, with `error` filled in, for an unknown character (the
-// first one), a line longer than kMaxPlanColumns, more than kMaxCellId cells
-// or no exit.
+// first one), a line longer than kMaxPlanColumns, more than kMaxCellId cells,
+// no exit, a level header or escalator line that cannot be used, or a join
+// that cannot be made (plan_levels.h).
 bool parsePlanFrom(TextCursor& in, Plan& plan, PlanError& error);
 
 // parsePlanFrom on text in memory.

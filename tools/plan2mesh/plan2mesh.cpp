@@ -1,23 +1,23 @@
 // plan2mesh PLAN MESH_OUT EXIT_OUT: turns a text floor plan into orvik's
-// mesh and exit files.
+// mesh and exit files. Reading the plan's grid rows and writing the files'
+// text; the level and join lines are read in levels.cpp, the joins made in
+// joins.cpp.
 
 #include "plan2mesh.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 
-#include "files/output_file.h"
+#include "plan_levels.h"
 #include "record_tags.h"
 
 namespace {
 
 // Uppercase adds a wall on the left side, the mirror-image letter one on the
-// bottom side, the uppercase mirror letter both; plain floor uses the shapes
-// of the walls themselves.
+// bottom side (for escalators and gates the upside-down letter), its
+// uppercase both; plain floor uses the shapes of the walls themselves.
+// Digits are join labels (plan_levels.h), rock on the map.
 constexpr PlanSymbol kPlanSymbols[] = {
     {' ', nullptr, false, 0, 0},      // rock
     {'=', nullptr, false, 0, 0},      // track bed: rock, drawn for the reader of the plan
@@ -25,10 +25,14 @@ constexpr PlanSymbol kPlanSymbols[] = {
     {'_', "floor", false, 0, 1},      {'L', "floor", false, 1, 1},
     {'p', "platform", false, 0, 0},   {'P', "platform", false, 1, 0},
     {'q', "platform", false, 0, 1},   {'Q', "platform", false, 1, 1},
-    {'s', "stair", false, 0, 0},      {'S', "stair", false, 1, 0},
-    {'z', "stair", false, 0, 1},      {'Z', "stair", false, 1, 1},
+    {'s', kStairKind, false, 0, 0},   {'S', kStairKind, false, 1, 0},
+    {'z', kStairKind, false, 0, 1},   {'Z', kStairKind, false, 1, 1},
     {'d', "service", false, 0, 0},    {'D', "service", false, 1, 0},
     {'b', "service", false, 0, 1},    {'B', "service", false, 1, 1},
+    {'m', kEscalatorKind, false, 0, 0},  {'M', kEscalatorKind, false, 1, 0},
+    {'w', kEscalatorKind, false, 0, 1},  {'W', kEscalatorKind, false, 1, 1},
+    {'n', "gate", false, 0, 0},       {'N', "gate", false, 1, 0},
+    {'u', "gate", false, 0, 1},       {'U', "gate", false, 1, 1},
     {'E', "exit", true, 0, 0},
 };
 
@@ -37,11 +41,10 @@ constexpr char kMeshHeader[] =
     "# made by plan2mesh; neighbour -1 = rock or the plan's edge; wall 1 = closed\n"
     "# column 1 at the left, row 1 at the bottom; cells numbered from the plan's top line\n";
 
-constexpr char kUsage[] = "usage: plan2mesh PLAN MESH_OUT EXIT_OUT\n";
-
 // A grid row that holds a cell; rows of rock alone are only counted.
 struct GridLine {
-  std::int64_t y;           // 0-based grid row from the top line of the plan
+  std::int32_t level;       // index in PlanLayout::levels
+  std::int64_t y;           // 0-based grid row from the level's top line
   std::int64_t planLine;    // 1-based line in the plan file
   std::string chars;        // up to its last cell
   std::vector<CellId> ids;  // cell number of each character, kNoCell for rock
@@ -58,12 +61,42 @@ std::string describeChar(char c) {
   return text;
 }
 
+// A join label beside the cells: noted with its place, so that the joins
+// can be made once every level is read. A label is rock on the map.
+bool noteMark(const GridLine& line, std::size_t x, PlanLayout& layout, PlanError& error) {
+  if (layout.marks.size() >= static_cast<std::size_t>(kMaxCellId)) {
+    error = PlanError{line.planLine, static_cast<std::int64_t>(x + 1),
+                      "more than " + std::to_string(kMaxCellId) + " join labels"};
+    return false;
+  }
+  layout.marks.push_back(PlanMark{line.chars[x], line.level, line.y,
+                                  static_cast<std::int64_t>(x), line.planLine});
+  return true;
+}
+
+// The level learns where its first cell or label stands, how wide it is
+// drawn and how many cells it holds.
+void noteDrawn(const GridLine& line, std::size_t x, bool cell, LevelDrawing& level) {
+  if (level.firstLine == 0) {
+    level.firstLine = line.planLine;
+    level.firstColumn = static_cast<std::int64_t>(x + 1);
+  }
+  level.width = std::max(level.width, static_cast<std::int64_t>(x + 1));
+  if (cell) ++level.cells;
+}
+
 // Numbers the cells of one grid line in reading order; false at the first
 // unknown character. Past the table's last slot the cells are only counted.
-bool numberLine(GridLine& line, std::int64_t& cellCount, PlanError& error) {
+bool numberLine(GridLine& line, std::int64_t& cellCount, PlanLayout& layout, PlanError& error) {
   std::size_t last = 0;  // characters up to the last cell
+  LevelDrawing& level = layout.levels[static_cast<std::size_t>(line.level)];
   line.ids.assign(line.chars.size(), kNoCell);
   for (std::size_t x = 0; x < line.chars.size(); ++x) {
+    if (isJoinLabel(line.chars[x])) {
+      if (!noteMark(line, x, layout, error)) return false;
+      noteDrawn(line, x, false, level);
+      continue;
+    }
     const PlanSymbol* symbol = findPlanSymbol(line.chars[x]);
     if (symbol == nullptr) {
       error = PlanError{line.planLine, static_cast<std::int64_t>(x + 1),
@@ -73,6 +106,7 @@ bool numberLine(GridLine& line, std::int64_t& cellCount, PlanError& error) {
     if (symbol->kind == nullptr) continue;
     ++cellCount;
     if (cellCount <= kMaxCellId) line.ids[x] = static_cast<CellId>(cellCount);
+    noteDrawn(line, x, true, level);
     last = x + 1;
   }
   line.chars.resize(last);
@@ -85,39 +119,60 @@ CellId idAt(const GridLine* line, std::int64_t x) {
   return line->ids[static_cast<std::size_t>(x)];
 }
 
-// Stored line i's neighbour above or below, when it is the very next grid row.
-const GridLine* lineAt(const std::vector<GridLine>& lines, std::size_t i, std::int64_t y) {
-  return i < lines.size() && lines[i].y == y ? &lines[i] : nullptr;
+// Stored line i's neighbour above or below, when it is the very next grid
+// row of the same level.
+const GridLine* lineAt(const std::vector<GridLine>& lines, std::size_t i, std::int32_t level,
+                       std::int64_t y) {
+  return i < lines.size() && lines[i].level == level && lines[i].y == y ? &lines[i] : nullptr;
 }
 
 void collectCells(const std::vector<GridLine>& lines, std::int64_t rowCount, Plan& plan) {
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const GridLine& line = lines[i];
-    const GridLine* above = i > 0 ? lineAt(lines, i - 1, line.y - 1) : nullptr;
-    const GridLine* below = lineAt(lines, i + 1, line.y + 1);
+    const GridLine* above = i > 0 ? lineAt(lines, i - 1, line.level, line.y - 1) : nullptr;
+    const GridLine* below = lineAt(lines, i + 1, line.level, line.y + 1);
+    const std::int32_t firstColumn =
+        plan.levels.empty() ? 1 : plan.levels[static_cast<std::size_t>(line.level)].firstColumn;
     for (std::size_t x = 0; x < line.ids.size(); ++x) {
       if (line.ids[x] == kNoCell) continue;
       const auto at = static_cast<std::int64_t>(x);
       const char c = line.chars[x];
       // The next plan line lies below, since the top line is the highest row.
       plan.cells.push_back(PlanCell{idAt(&line, at + 1), idAt(below, at), idAt(&line, at - 1),
-                                    idAt(above, at), static_cast<std::int32_t>(x + 1),
+                                    idAt(above, at),
+                                    static_cast<std::int32_t>(firstColumn + at),
                                     static_cast<std::int32_t>(rowCount - line.y), line.planLine,
-                                    c});
+                                    static_cast<std::int32_t>(x + 1), c, line.level, '\0', false,
+                                    Travel::None, Travel::None});
       if (findPlanSymbol(c)->exit) plan.exits.push_back(line.ids[x]);
     }
   }
 }
 
-std::string meshRecordLine(CellId cell, const PlanCell& c) {
+// Field 11: the exit flag, the level's name, the join of the cell's run.
+std::string recordTags(const Plan& plan, const PlanCell& c) {
+  std::vector<TagItem> items;
+  if (findPlanSymbol(c.symbol)->exit) items.emplace_back(kExitTag, "");
+  if (!plan.levels.empty()) {
+    items.emplace_back(kLevelTag, plan.levels[static_cast<std::size_t>(c.level)].name);
+  }
+  if (c.join != '\0') {
+    items.emplace_back(kJoinTag, std::string(1, c.join));
+    if (c.joinEnd) items.emplace_back(kJoinEndTag, "");
+    items.emplace_back(kTowardTag, travelWord(c.toward));
+    if (c.runs != Travel::None) items.emplace_back(kRunsTag, travelWord(c.runs));
+  }
+  return formatTags(items);
+}
+
+std::string meshRecordLine(const Plan& plan, CellId cell, const PlanCell& c) {
   const PlanSymbol& symbol = *findPlanSymbol(c.symbol);
   return std::to_string(cell) + ' ' + std::to_string(c.right) + ' ' + std::to_string(c.bottom) +
          ' ' + std::to_string(c.left) + ' ' + std::to_string(c.top) + ' ' +
          std::to_string(c.column) + ' ' + std::to_string(c.row) + ' ' + symbol.kind + ' ' +
          std::to_string(symbol.leftWall) + ' ' + std::to_string(symbol.bottomWall) + ' ' +
-         formatTags(symbol.exit ? std::vector<TagItem>{{kExitTag, ""}} : std::vector<TagItem>{}) +
-         ' ' + std::to_string(c.planLine) + ':' +
-         std::to_string(c.column) + ' ' + c.symbol + '\n';
+         recordTags(plan, c) + ' ' + std::to_string(c.planLine) + ':' +
+         std::to_string(c.planColumn) + ' ' + c.symbol + '\n';
 }
 
 }  // namespace
@@ -131,9 +186,9 @@ const PlanSymbol* findPlanSymbol(char c) {
 
 bool parsePlanFrom(TextCursor& in, Plan& plan, PlanError& error) {
   plan = Plan{};
+  PlanLayout layout = startLayout();
   std::vector<GridLine> lines;
   std::int64_t cellCount = 0;
-  std::int64_t y = 0;
   GridLine line;
   bool longer = false;
   // One byte more than a line may hold, for the CR of a CR LF end.
@@ -145,9 +200,13 @@ bool parsePlanFrom(TextCursor& in, Plan& plan, PlanError& error) {
                         "line longer than " + std::to_string(kMaxPlanColumns) + " characters"};
       return false;
     }
-    line.y = y++;
+    const Directive directive = readDirective(line.chars, planLine, plan, layout, error);
+    if (directive == Directive::Refused) return false;
+    if (directive == Directive::Read) continue;
+    line.level = static_cast<std::int32_t>(layout.levels.size() - 1);
+    line.y = layout.levels.back().rows++;
     line.planLine = planLine;
-    if (!numberLine(line, cellCount, error)) return false;
+    if (!numberLine(line, cellCount, layout, error)) return false;
     if (!line.ids.empty() && cellCount <= kMaxCellId) lines.push_back(std::move(line));
     line = GridLine{};
   }
@@ -157,7 +216,9 @@ bool parsePlanFrom(TextCursor& in, Plan& plan, PlanError& error) {
                           std::to_string(kMaxCellId)};
     return false;
   }
-  collectCells(lines, y, plan);
+  if (!placeLevels(plan, layout, error)) return false;
+  collectCells(lines, gridRows(layout), plan);
+  if (!linkJoins(plan, layout, error)) return false;
   if (plan.exits.empty()) {
     error = PlanError{0, 0, "no exit cell ('E'); every cell would stay unreached"};
     return false;
@@ -173,7 +234,7 @@ bool parsePlan(std::string_view text, Plan& plan, PlanError& error) {
 std::string formatMesh(const Plan& plan) {
   std::string text = kMeshHeader;
   for (std::size_t i = 0; i < plan.cells.size(); ++i) {
-    text += meshRecordLine(static_cast<CellId>(i + 1), plan.cells[i]);
+    text += meshRecordLine(plan, static_cast<CellId>(i + 1), plan.cells[i]);
   }
   return text;
 }
@@ -191,81 +252,3 @@ std::string describePlanError(std::string_view path, const PlanError& error) {
   return text + ": " + error.message;
 }
 
-namespace {
-
-bool distinctPaths(const char* const* argv) {
-  static const char* const kRoles[] = {"", "the plan", "the mesh file", "the exit file"};
-  for (int i = 1; i <= 3; ++i) {
-    for (int j = i + 1; j <= 3; ++j) {
-      if (!sameFile(argv[i], argv[j])) continue;
-      std::fprintf(stderr, "plan2mesh: %s and %s are the same file (%s); nothing written\n",
-                   kRoles[i], kRoles[j], argv[j]);
-      return false;
-    }
-  }
-  return true;
-}
-
-bool reportWriteFailure(const char* path) {
-  std::fprintf(stderr, "plan2mesh: cannot write %s: %s; nothing written\n", path,
-               std::strerror(errno));
-  return false;
-}
-
-// Both files whole in their temporary places before either replaces its target.
-bool writeBoth(const char* meshPath, const std::string& mesh, const char* exitPath,
-               const std::string& exits) {
-  OutputFile out[2]{};
-  const char* paths[2] = {meshPath, exitPath};
-  const std::string* texts[2] = {&mesh, &exits};
-  for (int k = 0; k < 2; ++k) {
-    if (!openOutputFile(paths[k], out[k]) || !writeOutput(out[k], texts[k]->data(), texts[k]->size()) ||
-        !finishOutputFile(out[k])) {
-      reportWriteFailure(paths[k]);
-      discardOutputFile(out[0]);
-      discardOutputFile(out[1]);
-      return false;
-    }
-  }
-  if (!placeOutputFile(out[0])) {
-    discardOutputFile(out[1]);
-    return reportWriteFailure(meshPath);
-  }
-  if (!placeOutputFile(out[1])) {
-    std::fprintf(stderr, "plan2mesh: %s is written, but %s could not replace the old one: %s\n",
-                 meshPath, exitPath, std::strerror(errno));
-    return false;
-  }
-  return true;
-}
-
-}  // namespace
-
-int runPlan2mesh(int argc, const char* const* argv) {
-  if (argc != 4) {
-    std::fputs(kUsage, stderr);
-    return 2;
-  }
-  if (!distinctPaths(argv)) return 1;
-  const char* planPath = argv[1];
-  TextCursor in{};
-  errno = 0;
-  if (!openFileCursor(planPath, in)) {
-    std::fprintf(stderr, "plan2mesh: cannot read %s: %s\n", planPath, std::strerror(errno));
-    return 1;
-  }
-  Plan plan;
-  PlanError error;
-  const bool parsed = parsePlanFrom(in, plan, error);
-  const int readError = in.readError;
-  closeCursor(in);
-  if (readError != 0) {
-    std::fprintf(stderr, "plan2mesh: cannot read %s: %s\n", planPath, std::strerror(readError));
-    return 1;
-  }
-  if (!parsed) {
-    std::fprintf(stderr, "plan2mesh: %s\n", describePlanError(planPath, error).c_str());
-    return 1;
-  }
-  return writeBoth(argv[2], formatMesh(plan), argv[3], formatExits(plan)) ? 0 : 1;
-}
