@@ -1,6 +1,6 @@
 # orvik-check: the report on texts in memory, and the real program on files.
 add_executable(orvik_check_tests ${CMAKE_CURRENT_LIST_DIR}/check_test.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/whatif_test.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/whatif_test.cpp ${CMAKE_CURRENT_LIST_DIR}/named_doors_test.cpp)
 target_link_libraries(orvik_check_tests PRIVATE orvik_check plan2mesh_lib GTest::gtest_main
   nlohmann_json::nlohmann_json)
 gtest_discover_tests(orvik_check_tests)
