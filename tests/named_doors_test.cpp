@@ -147,9 +147,9 @@ TEST_F(UnreachedSplit, BeyondTheCutoffIsNotNoWayOut) {
   EXPECT_EQ(r.worstBlocked.beyondCutoff, 34);
   EXPECT_EQ(r.worstBlocked.noPath, 2);
   const std::string text = formatTextReport(r);
-  EXPECT_TRUE(has(text, "36 unreached within it with some door blocked (34 reached only beyond 448 s, "
+  EXPECT_TRUE(has(text, "36 unreached within it with some door blocked (34 farther than 448 s, "
                         "2 with no way out at all).")) << text;
-  EXPECT_TRUE(has(text, "17 no longer reached within 448 s (17 reached only beyond 448 s)")) << text;
+  EXPECT_TRUE(has(text, "17 no longer reached within 448 s (17 farther than 448 s)")) << text;
   const nlohmann::json json = nlohmann::json::parse(formatJsonReport(r));
   EXPECT_EQ(json["blocked"]["worst"]["unreachedBeyondCutoff"], 34);
   EXPECT_EQ(json["blocked"]["doors"][1]["lostNoWayAtAll"], 0);
@@ -170,7 +170,7 @@ TEST_F(UnreachedSplit, TheMostRemoteCellIsTheFarthestWalk) {
   EXPECT_EQ(k.beyondCutoff, 7);   // cells 114-120
   EXPECT_EQ(k.remote, 120);
   EXPECT_EQ(k.remoteMoves, 119);
-  EXPECT_TRUE(has(formatTextReport(r), "(7 reached only beyond 448 s); the most remote is cell 120 "
+  EXPECT_TRUE(has(formatTextReport(r), "(7 farther than 448 s); the most remote is cell 120 "
                                        "at column 120, row 1 (beyond 448 s: 119 moves, 476 s)."))
       << formatTextReport(r);
   r = checkDrawn("E" + std::string(119, '.') + " .\n", o);

@@ -37,11 +37,11 @@ std::string blockedDoorNames(const CheckReport& r) {
 }
 
 // The cells of a count that no exit reaches within the cut-off, told
-// apart: " (3 of them reached only beyond 448 s, 2 with no way out)".
+// apart: " (3 farther than 448 s, 2 with no way out at all)".
 std::string unreachedParts(int beyondCutoff, int noWayOut) {
   if (beyondCutoff == 0 && noWayOut == 0) return std::string();
   std::string text = " (";
-  if (beyondCutoff > 0) text += num(beyondCutoff) + " reached only beyond " + num(kLongestTime) + " s";
+  if (beyondCutoff > 0) text += num(beyondCutoff) + " farther than " + num(kLongestTime) + " s";
   if (beyondCutoff > 0 && noWayOut > 0) text += ", ";
   if (noWayOut > 0) text += num(noWayOut) + " with no way out at all";
   return text + ")";
