@@ -1,0 +1,5 @@
+# What the plan-making tools (dxf2plan, img2plan) share: the grid of cells
+# and the text plan it becomes, with plan2mesh's own characters.
+add_library(orvik_planmake STATIC ${CMAKE_CURRENT_LIST_DIR}/plan_grid.cpp)
+target_include_directories(orvik_planmake PUBLIC ${CMAKE_CURRENT_LIST_DIR})
+target_link_libraries(orvik_planmake PUBLIC plan2mesh_lib)
