@@ -148,7 +148,9 @@ bool checkGroup(const std::string& type, int code, const std::string& value, Ent
     } else {
       for (int dependent : r.dependents) {
         if (dependent != 0 && code == dependent && started == 0) {
-          problem = "group " + std::to_string(code) + " before the first group " + std::to_string(r.startCode);
+          problem = "group " + std::to_string(code) + " before " +
+                    (declared < 0 ? "its count (group " + std::to_string(r.countCode) + ")"
+                                  : "the first group " + std::to_string(r.startCode));
           return false;
         }
       }

@@ -41,11 +41,14 @@ struct GroupLoop {
   EntityChecks checks;    // counts of the entity read so far
 };
 
+bool refuseOtherFormats(std::string_view firstLine, DxfReadError& error);
+
 bool readPair(TextCursor& in, std::string& codeLine, std::string& valueLine, std::int64_t& line,
               DxfReadError& error) {
   bool longer = false;
   line = in.line;
   if (!readLine(in, codeLine, kMaxDxfLine, longer)) return false;
+  if (line == 1 && refuseOtherFormats(codeLine, error)) return false;
   if (longer) {
     error = {line, "line longer than " + std::to_string(kMaxDxfLine) + " bytes"};
     return false;
@@ -101,10 +104,7 @@ bool readDxf(TextCursor& in, const DxfSink& sink, DxfHeader& header, DxfReadErro
     dxf.readDxfGroups(pair, &adapter);
   };
   std::int64_t line = 0;
-  bool first = true;
   while (readPair(in, codeLine, valueLine, line, error)) {
-    if (first && refuseOtherFormats(codeLine, error)) return false;
-    first = false;
     int code = 0;
     if (!parseGroupCode(stripped(codeLine), code)) {
       error = {line, "group code '" + std::string(stripped(codeLine).substr(0, 40)) + "' is not a number"};

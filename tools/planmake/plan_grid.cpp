@@ -96,6 +96,8 @@ std::vector<UnwritableSide> unwritableSides(const PlanGrid& grid) {
   std::vector<UnwritableSide> sides;
   for (std::int32_t row = grid.rows - 1; row >= 0; --row) {
     for (std::int32_t column = 0; column < grid.columns; ++column) {
+      // Rock is closed all round: a wall on it says nothing.
+      if (grid.kinds[cellIndex(grid, column, row)] == CellKind::Rock) continue;
       const std::uint8_t walls = grid.walls[cellIndex(grid, column, row)];
       std::uint8_t kept = walls;
       writtenChar(grid.kinds[cellIndex(grid, column, row)], kept);
