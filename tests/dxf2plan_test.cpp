@@ -93,7 +93,7 @@ TEST(Raster, WallsAtAnyAngleLetNoFillThrough) {
                           {{-1, 10}, {31, 10.0001}}, {{12.5, -1}, {12.5, 21}}, {{-1, 5.5}, {31, 5.5}}};
   for (const auto& e : ends) {
     GridFrame frame{};
-    ASSERT_TRUE(makeFrame(0, 0, 29.9, 19.9, 1.0, 0, frame));
+    ASSERT_TRUE(makeFrame(0, 0, 29.9, 19.9, 1.0, 0, kMaxGridCells, frame));
     Raster r = makeRaster(frame);
     const Vec2 mid{e[0].x + 0.37 * (e[1].x - e[0].x), e[0].y + 0.37 * (e[1].y - e[0].y)};
     drawWall(r, e[0], mid, 0);
@@ -131,7 +131,7 @@ TEST(Raster, FloorShapesHoldTheCellsWhoseCentresTheyHold) {
       {{0, 0}, {10, 0}, {10, 7.5}, {6.5, 7.5}, {6.5, 3}, {3.25, 8}, {0, 8}},
       {{1, 1}, {3, 1}, {3, 3}, {1, 3}}};
   GridFrame frame{};
-  ASSERT_TRUE(makeFrame(-1, -1, 11, 9, 0.5, 1, frame));
+  ASSERT_TRUE(makeFrame(-1, -1, 11, 9, 0.5, 1, kMaxGridCells, frame));
   std::set<std::size_t> got;
   forCellsInside(frame, loops, [](std::size_t cell, void* c) { static_cast<std::set<std::size_t>*>(c)->insert(cell); }, &got);
   std::set<std::size_t> want;
@@ -243,14 +243,15 @@ TEST(Roles, PatternsRulesAndFilesInTheirOrder) {
   const std::string path = testing::TempDir() + "roles_test.toml";
   std::ofstream(path) << "builtin = false\n[layers]\nignore = \"*\"\nplatform = [\"PL*\", \"PLAT-EDGE\"]\nwall = \"PLAT*\"\n";
   RoleTable file{{}, true};
-  ASSERT_TRUE(loadRoleFile(file, path, error)) << error;
+  LevelsSpec levels;
+  ASSERT_TRUE(loadRoleFile(file, path, levels, error)) << error;
   EXPECT_FALSE(file.builtIn);
   EXPECT_EQ(roleOf(file, "PLAT-EDGE").role.kind, CellKind::Platform);  // the exact name first
   EXPECT_EQ(roleOf(file, "PLAT-1").role.use, LayerUse::Wall);           // then more plain characters
   EXPECT_EQ(roleOf(file, "PL-1").role.kind, CellKind::Platform);
   EXPECT_EQ(roleOf(file, "A-WALL").role.use, LayerUse::Ignore);
   std::ofstream(path) << "[layer]\nwall = \"X\"\n";
-  EXPECT_FALSE(loadRoleFile(file, path, error));
+  EXPECT_FALSE(loadRoleFile(file, path, levels, error));
   EXPECT_NE(error.find("unknown key 'layer'"), std::string::npos) << error;
 }
 

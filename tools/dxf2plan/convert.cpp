@@ -166,7 +166,7 @@ void onInsert(const DxfEntityInfo& info, const DxfInsert& insert, void* context)
   if (!trouble.missingBlock.empty()) what = "refers to block '" + trouble.missingBlock + "', which the drawing does not define";
   if (trouble.tooDeep) what = "nests blocks more than " + std::to_string(kMaxBlockDepth) + " deep (or a block in itself); the deeper ones are left out";
   if (trouble.tooMany) {
-    what = "takes the drawing past " + std::to_string(kMaxExpandedItems) + " placed block entities; the rest are left out";
+    what = "takes the drawing past " + std::to_string(pass.options.expandedItems) + " placed block entities; the rest are left out";
     pass.troubleReported = true;
   }
   if (!what.empty()) addProblem(pass.summary, describeEntity(info) + ": " + what);
@@ -249,7 +249,7 @@ bool convertDxf(const DxfInput& input, const DxfOptions& options, DxfSummary& su
   summary = DxfSummary{};
   summary.metresPerUnit = 1.0;
   BlockStore blocks{};
-  Pass first{false, options, summary, blocks, nullptr, kMaxExpandedItems, false, identityAffine(), {},
+  Pass first{false, options, summary, blocks, nullptr, options.expandedItems, false, identityAffine(), {},
              DxfEntityInfo{}, false, false, false, -1, false};
   if (!readPass(input, first) || !summary.failure.empty() || !resolveUnits(first)) return false;
   if (blocks.full) {
@@ -268,16 +268,16 @@ bool convertDxf(const DxfInput& input, const DxfOptions& options, DxfSummary& su
   }
   GridFrame frame{};
   if (!makeFrame(summary.low.x, summary.low.y, summary.high.x, summary.high.y, options.cell,
-                 options.hasInside ? 2 : 1, frame)) {
+                 options.hasInside ? 2 : 1, options.gridCells, frame)) {
     summary.failure = "the wall, floor and exit layers span " + std::to_string(summary.high.x - summary.low.x) +
                       " by " + std::to_string(summary.high.y - summary.low.y) + " m, more than " +
-                      std::to_string(kMaxGridCells) + " cells of " + std::to_string(options.cell) +
+                      std::to_string(options.gridCells) + " cells of " + std::to_string(options.cell) +
                       " m; give a larger --cell, or put what lies far off on an ignored layer";
     return false;
   }
   Raster raster = makeRaster(frame);
-  Pass second{true, options, summary, blocks, &raster, kMaxExpandedItems, true, first.toMetres, {},
+  Pass second{true, options, summary, blocks, &raster, options.expandedItems, true, first.toMetres, {},
               DxfEntityInfo{}, false, false, false, -1, false};
   if (!readPass(input, second)) return false;
-  return buildPlan(raster, options.hasInside, inside, summary);
+  return buildPlan(raster, options.hasInside, inside, !options.oneLevelOfMany, summary);
 }

@@ -12,6 +12,7 @@
 
 #include "dxf_read.h"
 #include "geometry.h"
+#include "levels.h"
 #include "plan_grid.h"
 #include "roles.h"
 
@@ -25,6 +26,11 @@ struct DxfOptions {
   Vec2 inside;          // drawing units
   RoleTable roles;
   std::string drawing;  // the drawing's name, for the plan's header
+  std::int64_t gridCells;      // the working grid's largest size (kMaxGridCells)
+  std::int64_t expandedItems;  // block entities placed in one reading at most (kMaxExpandedItems)
+  LevelsSpec levels;           // from the roles file: several drawings, one a level, and their joins
+  bool oneLevelOfMany;         // the drawing is one level: its exits may lie on another
+  std::string levelsDir;       // the roles file's folder, where its drawings' names start
 };
 
 // Where the drawing comes from: a file, or text in memory when `path` is null.

@@ -17,7 +17,8 @@ add_library(dxf2plan_lib STATIC
   ${ORVIK_DXF2PLAN_DIR}/plan_build.cpp
   ${ORVIK_DXF2PLAN_DIR}/convert.cpp
   ${ORVIK_DXF2PLAN_DIR}/summary.cpp
-  ${ORVIK_DXF2PLAN_DIR}/run.cpp)
+  ${ORVIK_DXF2PLAN_DIR}/run.cpp
+  ${ORVIK_DXF2PLAN_DIR}/levels_run.cpp)
 target_include_directories(dxf2plan_lib PUBLIC ${ORVIK_DXF2PLAN_DIR} ${TOMLPLUSPLUS_INCLUDE})
 target_link_libraries(dxf2plan_lib PUBLIC orvik_planmake PkgConfig::DXFLIB)
 

@@ -13,6 +13,10 @@
 bool parseDxf2planArgs(int argc, const char* const* argv, DxfOptions& options, std::string& drawing,
                        std::string& plan, bool& help, std::string& error);
 
+// The levels of `options` (each its own drawing) into one plan at
+// `planPath`, with their joins; the exit status as runDxf2plan's.
+int runDxfLevels(const DxfOptions& options, const std::string& planPath);
+
 // The whole command. Returns the exit status: 0 with the plan written, 1
 // when no plan results or it cannot be written (nothing written), 2 for
 // bad arguments.

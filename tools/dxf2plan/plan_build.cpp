@@ -67,7 +67,7 @@ std::string describeLeak(const Raster& raster, const std::vector<std::int32_t>& 
     return text + "; it passes the loose end of a wall at " + point(s, best->at) + ", " + sourceText(raster, best->source) +
            ": close the gap there (or mark a doorway as an exit)";
   }
-  return text + " at " + point(s, cellCentre(f, static_cast<std::int32_t>(out % f.columns), static_cast<std::int32_t>(out / f.columns))) +
+  return text + " at " + point(s, roundCentre(f, static_cast<std::int32_t>(out % f.columns), static_cast<std::int32_t>(out / f.columns))) +
          ", and no loose wall end lies near its way out";
 }
 
@@ -134,8 +134,8 @@ void reportUnwritable(const Raster& raster, std::int32_t c0, std::int32_t r0, Dx
     const bool left = side.side == kLeftSide;
     const std::size_t from = left ? cell - 1 : cell - f.columns;
     const auto found = raster.wallBy.find(static_cast<std::int64_t>(from) * 2 + (left ? 0 : 1));
-    const Vec2 a = cellCentre(f, static_cast<std::int32_t>(from % f.columns), static_cast<std::int32_t>(from / f.columns));
-    const Vec2 b = cellCentre(f, c0 + side.column, r0 + side.row);
+    const Vec2 a = roundCentre(f, static_cast<std::int32_t>(from % f.columns), static_cast<std::int32_t>(from / f.columns));
+    const Vec2 b = roundCentre(f, c0 + side.column, r0 + side.row);
     addProblem(s, "the wall between the cells at " + point(s, a) + " and " + point(s, b) + " (" +
                       (found == raster.wallBy.end() ? std::string("a wall") : sourceText(raster, found->second)) +
                       ") stands on the " + (left ? "left" : "bottom") + " side of a cell of kind " +
@@ -181,7 +181,7 @@ void reportCutOff(const Raster& raster, std::int32_t c0, std::int32_t r0, DxfSum
     }
   }
   if (cutOff == 0) return;
-  const Vec2 c = cellCentre(raster.frame, c0 + static_cast<std::int32_t>(largestAt % plan.columns),
+  const Vec2 c = roundCentre(raster.frame, c0 + static_cast<std::int32_t>(largestAt % plan.columns),
                             r0 + static_cast<std::int32_t>(largestAt / plan.columns));
   addProblem(s, std::to_string(cutOff) + " cells lie where no exit can be reached (walled in, or no exit drawn); the largest such area, " +
                     std::to_string(largest) + " cells, starts at " + point(s, c));
@@ -189,7 +189,7 @@ void reportCutOff(const Raster& raster, std::int32_t c0, std::int32_t r0, DxfSum
 
 }  // namespace
 
-bool buildPlan(Raster& raster, bool hasInside, Vec2 inside, DxfSummary& s) {
+bool buildPlan(Raster& raster, bool hasInside, Vec2 inside, bool reachChecks, DxfSummary& s) {
   const GridFrame& f = raster.frame;
   std::vector<CellKind> kinds(raster.blocked.size(), CellKind::Rock);
   if (hasInside) {
@@ -223,6 +223,7 @@ bool buildPlan(Raster& raster, bool hasInside, Vec2 inside, DxfSummary& s) {
                         " are written as floor: this build's plan format has no character for " + kindWord(kind));
     }
   }
+  if (!reachChecks) return true;
   if (counts[static_cast<int>(CellKind::Exit)] == 0) {
     addProblem(s, "no exit: nothing on an exit layer covers a floor cell; plan2mesh needs at least one exit (E)");
   }

@@ -30,7 +30,9 @@ void drawFigure(Raster& raster, const LayerRole& role, const Figure& figure, dou
 
 // Makes summary.plan from the drawn grid. With `hasInside`, floor is what a
 // fill from `inside` (metres) reaches through unblocked moves, stopping at
-// exit cells; without it, the cells of floor shapes. False, with
+// exit cells; without it, the cells of floor shapes. With `reachChecks`
+// a plan without exits and floor no exit reaches are problems (not so for
+// one level of several, whose way out may be on another). False, with
 // summary.failure said, when the fill reaches the grid's edge (naming the
 // loose wall end it passed) or no floor results.
-bool buildPlan(Raster& raster, bool hasInside, Vec2 inside, DxfSummary& summary);
+bool buildPlan(Raster& raster, bool hasInside, Vec2 inside, bool reachChecks, DxfSummary& summary);

@@ -68,11 +68,12 @@ void testMove(Raster& r, std::int64_t column, std::int64_t row, std::uint8_t bit
 
 }  // namespace
 
-bool makeFrame(double minX, double minY, double maxX, double maxY, double cell, int margin, GridFrame& frame) {
+bool makeFrame(double minX, double minY, double maxX, double maxY, double cell, int margin, std::int64_t maxCells,
+               GridFrame& frame) {
   const double left = (std::floor(minX / cell) - margin), bottom = (std::floor(minY / cell) - margin);
   const double columns = std::floor(maxX / cell) + margin + 1 - left;
   const double rows = std::floor(maxY / cell) + margin + 1 - bottom;
-  if (!(columns >= 1 && rows >= 1 && columns * rows <= static_cast<double>(kMaxGridCells))) return false;
+  if (!(columns >= 1 && rows >= 1 && columns * rows <= static_cast<double>(maxCells))) return false;
   frame = GridFrame{(left + kShiftX) * cell, (bottom + kShiftY) * cell, cell, static_cast<std::int32_t>(columns),
                     static_cast<std::int32_t>(rows)};
   return true;
@@ -103,6 +104,11 @@ bool cellAt(const GridFrame& f, Vec2 p, std::int32_t& column, std::int32_t& row)
 Vec2 roundCorner(const GridFrame& f, std::int32_t column, std::int32_t row) {
   return Vec2{(std::round(f.originX / f.cell - kShiftX) + column) * f.cell,
               (std::round(f.originY / f.cell - kShiftY) + row) * f.cell};
+}
+
+Vec2 roundCentre(const GridFrame& f, std::int32_t column, std::int32_t row) {
+  const Vec2 corner = roundCorner(f, column, row);
+  return Vec2{corner.x + 0.5 * f.cell, corner.y + 0.5 * f.cell};
 }
 
 void drawWall(Raster& r, Vec2 p, Vec2 q, std::int32_t source) {

@@ -57,9 +57,9 @@ constexpr std::uint8_t kBlockUp = 2;     // the move to the cell above is blocke
 
 // Pure: the frame covering [minX, maxX] x [minY, maxY] metres with a margin
 // of `margin` cells, its round origin a multiple of `cell` from the
-// drawing's origin. False when it would exceed kMaxGridCells.
+// drawing's origin. False when it would exceed `maxCells` cells.
 bool makeFrame(double minX, double minY, double maxX, double maxY, double cell, int margin,
-               GridFrame& frame);
+               std::int64_t maxCells, GridFrame& frame);
 
 // Pure: a raster of `frame` with nothing drawn.
 Raster makeRaster(const GridFrame& frame);
@@ -73,6 +73,10 @@ bool cellAt(const GridFrame& frame, Vec2 p, std::int32_t& column, std::int32_t& 
 // Pure: the round point the plan's column 1, row 1 corner stands for when
 // it is cell (column, row) of the frame (the shift left out).
 Vec2 roundCorner(const GridFrame& frame, std::int32_t column, std::int32_t row);
+
+// Pure: the round point at the centre of cell (column, row), the shift
+// left out: for messages.
+Vec2 roundCentre(const GridFrame& frame, std::int32_t column, std::int32_t row);
 
 // Blocks every move whose centre segment the wall p-q crosses or touches;
 // the first wall to block a move is remembered as `source`.

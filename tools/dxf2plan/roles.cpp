@@ -145,7 +145,7 @@ bool addLayerRule(RoleTable& table, const std::string& text, std::string& error)
   return true;
 }
 
-bool loadRoleFile(RoleTable& table, const std::string& path, std::string& error) {
+bool loadRoleFile(RoleTable& table, const std::string& path, LevelsSpec& levels, std::string& error) {
   struct stat info {};
   if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kMaxRoleFileBytes) {
     error = path + ": not a readable roles file of at most 1 MiB";
@@ -165,11 +165,14 @@ bool loadRoleFile(RoleTable& table, const std::string& path, std::string& error)
       table.builtIn = node.as_boolean()->get();
     } else if (word == "layers" && node.is_table()) {
       if (!fileRules(*node.as_table(), path, rules, error)) return false;
+    } else if ((word == "level" || word == "join") && node.is_array()) {
+      continue;  // read below
     } else {
-      error = path + ": unknown key '" + word + "' (a roles file holds builtin = true|false and [layers])";
+      error = path + ": unknown key '" + word + "' (a roles file holds builtin = true|false, [layers], [[level]] and [[join]])";
       return false;
     }
   }
+  if (!readLevels(file, path, "drawing", levels, error)) return false;
   std::stable_sort(rules.begin(), rules.end(), [](const RoleRule& a, const RoleRule& b) {
     if (hasWildcard(a.pattern) != hasWildcard(b.pattern)) return !hasWildcard(a.pattern);
     if (plainCharacters(a.pattern) != plainCharacters(b.pattern)) {

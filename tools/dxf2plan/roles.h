@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "levels.h"
 #include "plan_grid.h"
 
 enum class LayerUse { Ignore, Wall, Floor, Exit };
@@ -53,9 +54,11 @@ bool addLayerRule(RoleTable& table, const std::string& text, std::string& error)
 // [layers] maps each role to a pattern or a list of them; `builtin = false`
 // drops the built-in names. Within the file an exact name goes before
 // patterns, and a pattern with more plain characters before one with
-// fewer. False, with `error` naming the file and what is wrong, when it
-// cannot be read, is no TOML, or holds a key or role this tool does not know.
-bool loadRoleFile(RoleTable& table, const std::string& path, std::string& error);
+// fewer. Its [[level]] and [[join]] tables (levels.h; a level names its
+// `drawing`) go into `levels`. False, with `error` naming the file and what
+// is wrong, when it cannot be read, is no TOML, or holds a key or role this
+// tool does not know.
+bool loadRoleFile(RoleTable& table, const std::string& path, LevelsSpec& levels, std::string& error);
 
 // Pure: the role of `layer` under `table`.
 RoleMatch roleOf(const RoleTable& table, const std::string& layer);

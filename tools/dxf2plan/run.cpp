@@ -6,6 +6,8 @@
 
 #include "dxf2plan.h"
 #include "files/output_file.h"
+#include "blocks.h"
+#include "raster.h"
 #include "summary.h"
 
 namespace {
@@ -36,7 +38,7 @@ bool parsePoint(const std::string& text, Vec2& p) {
 
 bool parseDxf2planArgs(int argc, const char* const* argv, DxfOptions& options, std::string& drawing,
                        std::string& plan, bool& help, std::string& error) {
-  options = DxfOptions{0.5, "", false, {0, 0}, RoleTable{{}, true}, ""};
+  options = DxfOptions{0.5, "", false, {0, 0}, RoleTable{{}, true}, "", kMaxGridCells, kMaxExpandedItems, {}, false, ""};
   help = false;
   std::vector<std::string> paths;
   std::vector<std::string> roleFiles;
@@ -78,16 +80,27 @@ bool parseDxf2planArgs(int argc, const char* const* argv, DxfOptions& options, s
     if (arg == "--layer" && !addLayerRule(options.roles, value, error)) return false;
     if (arg == "--roles") roleFiles.push_back(value);
   }
-  if (paths.size() != 2) {
-    error = "give the drawing and the plan to write";
-    return false;
-  }
   // A file's rules go after every --layer, whatever the order on the line.
   for (const std::string& file : roleFiles) {
-    if (!loadRoleFile(options.roles, file, error)) return false;
+    LevelsSpec levels;
+    if (!loadRoleFile(options.roles, file, levels, error)) return false;
+    if (levels.levels.empty()) continue;
+    options.levels = levels;
+    const std::size_t slash = file.find_last_of('/');
+    options.levelsDir = slash == std::string::npos ? "" : file.substr(0, slash + 1);
   }
-  drawing = paths[0];
-  plan = paths[1];
+  const std::size_t wanted = options.levels.levels.empty() ? 2 : 1;
+  if (paths.size() != wanted) {
+    error = wanted == 2 ? "give the drawing and the plan to write"
+                        : "give only the plan to write: the roles file names each level's drawing";
+    return false;
+  }
+  if (options.hasInside && wanted == 1) {
+    error = "--inside: with levels, give each level's inside = [X, Y] in the roles file";
+    return false;
+  }
+  drawing = wanted == 2 ? paths[0] : "";
+  plan = paths.back();
   const std::size_t slash = drawing.find_last_of('/');
   options.drawing = slash == std::string::npos ? drawing : drawing.substr(slash + 1);
   return true;
@@ -105,6 +118,7 @@ int runDxf2plan(int argc, const char* const* argv) {
     std::fputs(kUsage, stdout);
     return 0;
   }
+  if (!options.levels.levels.empty()) return runDxfLevels(options, planPath);
   if (sameFile(drawing.c_str(), planPath.c_str())) {
     std::fprintf(stderr, "dxf2plan: the plan would replace the drawing (%s); nothing written\n", planPath.c_str());
     return 2;

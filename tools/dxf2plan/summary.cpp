@@ -73,7 +73,8 @@ std::vector<std::string> planHeader(const DxfSummary& s, const DxfOptions& optio
     const std::string names = layersWithRole(s, kindWord(static_cast<CellKind>(k)));
     if (!names.empty()) roles += "; " + std::string(kindWord(static_cast<CellKind>(k))) + ": " + names;
   }
-  roles += "; exits: " + layersWithRole(s, "exit");
+  const std::string exits = layersWithRole(s, "exit");
+  roles += "; exits: " + (exits.empty() ? std::string("none") : exits);
   if (options.hasInside) roles += "; floor filled from (" + number(options.inside.x) + ", " + number(options.inside.y) + ")";
   lines.push_back(roles);
   return lines;
@@ -103,7 +104,7 @@ std::string formatDxfSummary(const DxfSummary& s, const DxfOptions& options, con
     text += "\nNotes:\n";
     for (const std::string& note : s.notes) text += "  " + note + "\n";
   }
-  text += "\nProblems: " + std::to_string(s.problemCount) + (s.problemCount == 0 ? " \n" : "\n");
+  text += "\nProblems: " + (s.problemCount == 0 ? std::string("none") : std::to_string(s.problemCount)) + "\n";
   for (const std::string& problem : s.problems) text += "  " + problem + "\n";
   if (s.problemCount > static_cast<std::int64_t>(s.problems.size())) {
     text += "  ... and " + std::to_string(s.problemCount - static_cast<std::int64_t>(s.problems.size())) + " more\n";

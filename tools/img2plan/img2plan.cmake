@@ -10,7 +10,8 @@ add_library(img2plan_lib STATIC
   ${ORVIK_IMG2PLAN_DIR}/picture.cpp
   ${ORVIK_IMG2PLAN_DIR}/convert.cpp
   ${ORVIK_IMG2PLAN_DIR}/report.cpp
-  ${ORVIK_IMG2PLAN_DIR}/run.cpp)
+  ${ORVIK_IMG2PLAN_DIR}/run.cpp
+  ${ORVIK_IMG2PLAN_DIR}/levels_run.cpp)
 target_include_directories(img2plan_lib PUBLIC ${ORVIK_IMG2PLAN_DIR} ${TOMLPLUSPLUS_INCLUDE})
 target_link_libraries(img2plan_lib PUBLIC orvik_planmake PNG::PNG)
 

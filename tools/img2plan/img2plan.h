@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "levels.h"
 #include "palette.h"
 #include "picture.h"
 #include "plan_grid.h"
@@ -46,6 +47,16 @@ std::vector<std::string> pictureHeader(const PictureSummary& s, const std::strin
 
 // Pure: the advice for a plan over the table; empty when it fits.
 std::string pictureLargePlanAdvice(const PictureSummary& s);
+
+// Reads a levels file (TOML: [[level]] with name and picture, [[join]] with
+// ends at pixel [X, Y] from the picture's top left). False, with `error`
+// naming the file and the fault, otherwise.
+bool loadLevelsFile(const std::string& path, LevelsSpec& levels, std::string& error);
+
+// The levels' pictures (names relative to `dir`) into one plan at
+// `planPath`, with their joins; the exit status as runImg2plan's.
+int runImgLevels(const LevelsSpec& levels, const std::string& dir, const Palette& palette, const std::string& planPath,
+                 double cell);
 
 // The whole command; returns the exit status: 0 with the plan written, 1
 // when the picture cannot be read, holds no floor, or the plan cannot be

@@ -13,7 +13,9 @@ constexpr char kUsage[] =
     "usage: img2plan [options] PICTURE.png PLAN\n"
     "  --palette FILE.toml  the colours of the kinds ([colours] KIND = \"#RRGGBB\" or a list)\n"
     "  --tolerance N        RGB distance still read as a palette colour (default 40)\n"
-    "  --cell METRES        metres a pixel, for the plan's header and the summary\n";
+    "  --cell METRES        metres a pixel, for the plan's header and the summary\n"
+    "  --levels FILE.toml   several pictures, one a level, and the joins between them\n"
+    "                       ([[level]] name, picture; [[join]]); then give only PLAN\n";
 
 bool parseNumber(const char* text, double& value) {
   char* end = nullptr;
@@ -23,14 +25,14 @@ bool parseNumber(const char* text, double& value) {
 }
 
 struct Args {
-  std::string picture, plan, paletteFile;
+  std::string picture, plan, paletteFile, levelsFile;
   double tolerance;  // < 0: the palette's own
   double cell;       // 0: not given
   bool help;
 };
 
 bool parseArgs(int argc, const char* const* argv, Args& args, std::string& error) {
-  args = Args{"", "", "", -1, 0, false};
+  args = Args{"", "", "", "", -1, 0, false};
   std::vector<std::string> paths;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -38,7 +40,7 @@ bool parseArgs(int argc, const char* const* argv, Args& args, std::string& error
       args.help = true;
       return true;
     }
-    if (arg != "--palette" && arg != "--tolerance" && arg != "--cell") {
+    if (arg != "--palette" && arg != "--tolerance" && arg != "--cell" && arg != "--levels") {
       if (arg.size() > 1 && arg[0] == '-') {
         error = "unknown option " + arg;
         return false;
@@ -52,6 +54,7 @@ bool parseArgs(int argc, const char* const* argv, Args& args, std::string& error
     }
     const char* value = argv[++i];
     if (arg == "--palette") args.paletteFile = value;
+    if (arg == "--levels") args.levelsFile = value;
     if (arg == "--tolerance" && !(parseNumber(value, args.tolerance) && args.tolerance >= 0 && args.tolerance <= 441)) {
       error = std::string("--tolerance ") + value + ": give an RGB distance from 0 to 441";
       return false;
@@ -61,12 +64,13 @@ bool parseArgs(int argc, const char* const* argv, Args& args, std::string& error
       return false;
     }
   }
-  if (paths.size() != 2) {
-    error = "give the picture and the plan to write";
+  const std::size_t wanted = args.levelsFile.empty() ? 2 : 1;
+  if (paths.size() != wanted) {
+    error = wanted == 2 ? "give the picture and the plan to write" : "give only the plan to write: the levels file names the pictures";
     return false;
   }
-  args.picture = paths[0];
-  args.plan = paths[1];
+  args.picture = wanted == 2 ? paths[0] : "";
+  args.plan = paths.back();
   return true;
 }
 
@@ -85,6 +89,16 @@ int runImg2plan(int argc, const char* const* argv) {
     return 0;
   }
   if (args.tolerance >= 0) palette.tolerance = args.tolerance;
+  LevelsSpec levels;
+  if (!args.levelsFile.empty()) {
+    if (!loadLevelsFile(args.levelsFile, levels, error)) {
+      std::fprintf(stderr, "img2plan: %s\n%s", error.c_str(), kUsage);
+      return 2;
+    }
+    const std::size_t slash = args.levelsFile.find_last_of('/');
+    return runImgLevels(levels, slash == std::string::npos ? "" : args.levelsFile.substr(0, slash + 1), palette,
+                        args.plan, args.cell);
+  }
   if (sameFile(args.picture.c_str(), args.plan.c_str())) {
     std::fprintf(stderr, "img2plan: the plan would replace the picture (%s); nothing written\n", args.plan.c_str());
     return 2;

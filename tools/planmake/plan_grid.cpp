@@ -89,7 +89,7 @@ char planCharFor(CellKind kind, bool leftWall, bool bottomWall) {
 PlanGrid makePlanGrid(std::int32_t columns, std::int32_t rows) {
   const std::size_t count = static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows);
   return PlanGrid{columns, rows, std::vector<CellKind>(count, CellKind::Rock),
-                  std::vector<std::uint8_t>(count, 0)};
+                  std::vector<std::uint8_t>(count, 0), {}};
 }
 
 std::vector<UnwritableSide> unwritableSides(const PlanGrid& grid) {
@@ -124,7 +124,8 @@ std::string planText(const PlanGrid& grid, const std::vector<std::string>& heade
     for (std::int32_t column = 0; column < grid.columns; ++column) {
       const std::size_t i = cellIndex(grid, column, row);
       std::uint8_t walls = grid.walls[i];
-      const char c = writtenChar(grid.kinds[i], walls);
+      char c = writtenChar(grid.kinds[i], walls);
+      if (c == ' ' && !grid.labels.empty() && grid.labels[i] != 0) c = grid.labels[i];
       line += c;
     }
     while (!line.empty() && line.back() == ' ') line.pop_back();

@@ -25,6 +25,7 @@ struct PlanGrid {
   std::int32_t rows;                 // rows, the first at the bottom
   std::vector<CellKind> kinds;       // columns * rows, row-major from the bottom row
   std::vector<std::uint8_t> walls;   // kLeftSide | kBottomSide of each cell
+  std::vector<char> labels;          // empty, or a join's label digit in a rock cell (levels.h); 0 for none
 };
 
 // A side that a plan cannot hold: plan characters put walls only on a
