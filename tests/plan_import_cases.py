@@ -404,6 +404,104 @@ class Pictures(unittest.TestCase):
         self.assertFalse(plan.exists())
 
 
+REPO = Path(__file__).resolve().parents[1]
+
+# The two-level sample station as drawn by hand, without its track rows:
+# what the drawings in in/concourse must give.
+SAMPLE_LEVELS = {
+    "Concourse": ["EEEE................................EEEE"] + ["." * 40] * 4 +
+                 ["________nnnnnn____________nnnnnn________"] + ["." * 40] * 2 +
+                 ["....Sss|....Mm|...........Mm|....Sss|..."] * 4 +
+                 ["....111.....33............44.....222...."] + ["." * 40] * 2,
+    "Platform": ["p" * 60, "pppppppppppppp111ppppp33pppppppppppp44ppppp222pppppppppppppp"] +
+                ["ppppppppppppppSssPppppMmPpppppppppppMmPppppSssPppppppppppppp"] * 4 + ["p" * 60] * 5,
+}
+
+
+def levels_of(plan):
+    """{level name: rows} of a plan with levels, comments left out."""
+    levels, name = {}, None
+    for line in plan.read_text().split("\n")[:-1]:
+        if line.startswith("== level "):
+            name = line[len("== level "):]
+            levels[name] = []
+        elif name is not None and not line.startswith("#") and not line.startswith("== "):
+            levels[name].append(line)
+    return levels
+
+
+def plan2mesh_reads_levels():
+    probe = scratch("levels/probe.plan")
+    probe.write_text("== level A\nE.\n")
+    return subprocess.run([ARGS.plan2mesh, probe, probe.with_suffix(".csv"), probe.with_suffix(".dat")],
+                          capture_output=True).returncode == 0
+
+
+class Levels(unittest.TestCase):
+    def test_the_sample_stations_drawings_give_its_two_levels(self):
+        plan = scratch("levels/station.plan")
+        done = subprocess.run([ARGS.dxf2plan, "--roles", REPO / "in/concourse/station.toml", plan],
+                              capture_output=True, text=True)
+        self.assertEqual(done.returncode, 0, done.stderr)
+        text = plan.read_text()
+        self.assertIn("== escalator 3 up\n== escalator 4 down\n", text)
+        want = SAMPLE_LEVELS
+        if "kind escalator are written as floor" in done.stdout:
+            # A plan2mesh without escalators and gates: plain floor, walls kept.
+            want = {k: [r.replace("M", "|").replace("m", ".").replace("n", ".") for r in rows] for k, rows in want.items()}
+        self.assertEqual(levels_of(plan), want)
+        self.assertRegex(done.stdout, r"join 3: escalator 2 cells wide, Concourse \(bottom end\) to Platform \(top end\), up")
+        self.assertNotIn("no exit", done.stdout)  # the platform's way out is up the stairs
+        if plan2mesh_reads_levels():
+            made = subprocess.run([ARGS.plan2mesh, plan, plan.with_suffix(".csv"), plan.with_suffix(".dat")],
+                                  capture_output=True, text=True)
+            self.assertEqual(made.returncode, 0, made.stderr)
+        sample = REPO / "in/two-level/station.plan"
+        if sample.exists():
+            drawn = {k: [r.replace("=", " ").rstrip() for r in rows] for k, rows in levels_of(sample).items()}
+            self.assertEqual(levels_of(plan), {k: [r for r in rows if r] for k, rows in drawn.items()})
+
+    def write_levels(self, upper, lower, joins):
+        write_png(scratch("levels/up.png"), upper)
+        write_png(scratch("levels/down.png"), lower)
+        spec = scratch("levels/pictures.toml")
+        spec.write_text('[[level]]\nname = "Upper"\npicture = "up.png"\n[[level]]\nname = "Lower"\npicture = "down.png"\n' + joins)
+        plan = scratch("levels/pictures.plan")
+        plan.unlink(missing_ok=True)
+        return subprocess.run([ARGS.img2plan, "--levels", spec, plan], capture_output=True, text=True), plan
+
+    def test_pictures_of_two_levels_joined_by_a_stair(self):
+        K, W, G, Y, B = BLACK, WHITE, GREEN, (255, 255, 0, 255), BLUE
+        # The upper stair runs down to the picture's bottom edge: its label
+        # row is added below it.
+        upper = [[G, G, W, W, W], [W, W, W, W, W], [W, Y, Y, W, W], [W, Y, Y, W, W]]
+        lower = [[B, B, B, B, B], [B, B, B, B, B], [B, Y, Y, B, B], [B, Y, Y, B, B], [B, B, B, B, B]]
+        join = ('[[join]]\nlabel = "7"\nends = [{ level = "Upper", at = [1.5, 3], side = "bottom" },'
+                ' { level = "Lower", at = [2, 2.9], side = "top" }]\n')
+        done, plan = self.write_levels(upper, lower, join)
+        self.assertEqual(done.returncode, 0, done.stderr)
+        self.assertEqual(levels_of(plan), {"Upper": ["EE...", ".....", ".ss..", ".ss..", " 77"],
+                                           "Lower": ["ppppp", "p77pp", "psspp", "psspp", "ppppp"]})
+        self.assertIn("join 7: stair 2 cells wide, Upper (bottom end) to Lower (top end); 2 cells beyond", done.stdout)
+        if plan2mesh_reads_levels():
+            made = subprocess.run([ARGS.plan2mesh, plan, plan.with_suffix(".csv"), plan.with_suffix(".dat")],
+                                  capture_output=True, text=True)
+            self.assertEqual(made.returncode, 0, made.stderr)
+        # Ends of other widths, a point off the stair, and ends that do not
+        # face each other write nothing.
+        wide = [[B, B, B, B, B], [B, Y, Y, Y, B], [B, B, B, B, B]]
+        done, plan = self.write_levels(upper, wide, join.replace("at = [2, 2.9]", "at = [2, 1]"))
+        self.assertEqual(done.returncode, 1)
+        self.assertIn("its ends differ (stair 2 cells wide, stair 3)", done.stderr)
+        self.assertFalse(plan.exists())
+        done, plan = self.write_levels(upper, lower, join.replace("at = [1.5, 3]", "at = [4, 0]"))
+        self.assertEqual(done.returncode, 1)
+        self.assertIn("join 7, level Upper, at (4, 0): the point lies on no stair or escalator cell", done.stderr)
+        done, plan = self.write_levels(upper, lower, join.replace('side = "top"', 'side = "bottom"'))
+        self.assertEqual(done.returncode, 2)
+        self.assertIn("face each other", done.stderr)
+
+
 def main():
     global ARGS
     parser = argparse.ArgumentParser()
