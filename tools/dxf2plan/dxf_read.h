@@ -23,9 +23,9 @@ struct DxfEntityInfo {
   std::string type;    // as in the file: LINE, LWPOLYLINE, INSERT, ...
   std::string handle;  // group 5, hexadecimal; empty when the file gives none
   std::string layer;   // group 8; "0" when the file gives none
-  std::int64_t line;   // 1-based line of the entity's "0" group
-  std::string block;   // the block being defined; empty at the top level
-  bool paperSpace;     // group 67 = 1: a sheet layout, not the plan
+  std::int64_t line = 0;    // 1-based line of the entity's "0" group
+  std::string block;        // the block being defined; empty at the top level
+  bool paperSpace = false;  // group 67 = 1: a sheet layout, not the plan
 };
 
 // Why an entity gives no geometry.
