@@ -6,9 +6,11 @@ and the stair treads as blocks and lines, room names and dimensions. The
 concourse is 20 by 7.5 m, the island platform 30 by 5.5 m; dxf2plan turns
 both, at 0.5 m cells, into the sample's two levels (see station.toml).
 
-    draw_drawings.py [FOLDER]     (default: this script's folder)
+    draw_drawings.py [FOLDER]          (default: this script's folder)
+    draw_drawings.py --picture OUT.png  both drawings side by side, as a CAD
+                                        program shows them (for the README)
 
-Needs Debian's python3-ezdxf."""
+Needs Debian's python3-ezdxf (and python3-matplotlib for --picture)."""
 
 import sys
 from pathlib import Path
@@ -104,7 +106,30 @@ def platform(folder):
     doc.saveas(folder / "platform.dxf")
 
 
+def picture(out):
+    import matplotlib
+    matplotlib.use("Agg")
+    import matplotlib.pyplot as plt
+    from ezdxf.addons.drawing import Frontend, RenderContext
+    from ezdxf.addons.drawing.matplotlib import MatplotlibBackend
+
+    folder = Path(__file__).resolve().parent
+    fig, axes = plt.subplots(1, 2, figsize=(16, 3.3), gridspec_kw={"width_ratios": [20, 30]})
+    for ax, name in zip(axes, ("concourse", "platform")):
+        doc = ezdxf.readfile(folder / (name + ".dxf"))
+        ax.set_facecolor("black")
+        Frontend(RenderContext(doc), MatplotlibBackend(ax)).draw_layout(doc.modelspace())
+        ax.set_title(name + ".dxf", color="white")
+        ax.set_aspect("equal")
+    fig.patch.set_facecolor("black")
+    fig.tight_layout()
+    fig.savefig(out, dpi=100, facecolor="black")
+
+
 def main():
+    if len(sys.argv) == 3 and sys.argv[1] == "--picture":
+        picture(sys.argv[2])
+        return
     folder = Path(sys.argv[1]) if len(sys.argv) > 1 else Path(__file__).resolve().parent
     concourse(folder)
     platform(folder)

@@ -207,7 +207,9 @@ void EntityAdapter::flushPending() {
   if (pendingSpline_) {
     pendingSpline_ = false;
     const std::vector<Vec2>& points = splineFit_.empty() ? splineControl_ : splineFit_;
-    for (Vec2 p : points) pending_.loops.back().vertices.push_back({p, 0.0});
+    if (!pending_.loops.empty()) {
+      for (Vec2 p : points) pending_.loops.back().vertices.push_back({p, 0.0});
+    }
     splineControl_.clear();
     splineFit_.clear();
   }
@@ -300,7 +302,8 @@ void EntityAdapter::addPolyline(const DL_PolylineData& data) {
 }
 
 void EntityAdapter::addVertex(const DL_VertexData& data) {
-  if (!hasPending_ || pendingSpline_) return;
+  // A VERTEX belongs to a POLYLINE; after anything else (a hatch) it is stray.
+  if (!hasPending_ || pendingSpline_ || pending_.loops.empty()) return;
   pending_.loops.back().vertices.push_back({point(data.x, data.y), data.bulge});
 }
 
