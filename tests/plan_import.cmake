@@ -10,6 +10,6 @@ set_tests_properties(planimport.Cases PROPERTIES LABELS planimport SKIP_RETURN_C
 
 # The parts without files: geometry, the grid, the DXF reader's checks,
 # roles, the plan text, the palette.
-add_executable(plan_import_tests dxf2plan_test.cpp img2plan_test.cpp)
+add_executable(plan_import_tests dxf2plan_test.cpp img2plan_test.cpp plan_levels_test.cpp)
 target_link_libraries(plan_import_tests PRIVATE dxf2plan_lib img2plan_lib GTest::gtest_main)
 gtest_discover_tests(plan_import_tests)

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <sys/stat.h>
 
 #include "blocks.h"
 #include "plan_build.h"
@@ -205,6 +206,11 @@ bool readPass(const DxfInput& input, Pass& pass) {
   } else {
     TextCursor in{};
     errno = 0;
+    struct stat info {};
+    if (stat(input.path, &info) == 0 && !S_ISREG(info.st_mode)) {
+      pass.summary.failure = "the drawing must be a file: it is read twice (a pipe or device cannot be)";
+      return false;
+    }
     if (!openFileCursor(input.path, in)) {
       pass.summary.failure = std::string("cannot read the drawing: ") + std::strerror(errno);
       return false;

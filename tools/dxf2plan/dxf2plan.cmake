@@ -10,6 +10,7 @@ add_library(dxf2plan_lib STATIC
   ${ORVIK_DXF2PLAN_DIR}/geometry.cpp
   ${ORVIK_DXF2PLAN_DIR}/dxf_read.cpp
   ${ORVIK_DXF2PLAN_DIR}/dxf_entities.cpp
+  ${ORVIK_DXF2PLAN_DIR}/dxf_checks.cpp
   ${ORVIK_DXF2PLAN_DIR}/blocks.cpp
   ${ORVIK_DXF2PLAN_DIR}/roles.cpp
   ${ORVIK_DXF2PLAN_DIR}/raster.cpp
