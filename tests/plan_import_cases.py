@@ -167,7 +167,10 @@ class DxfRooms(unittest.TestCase):
         self.assertRegex(out, r"\n  DIMENSION +1 +used 0; 1 dimension or leader\n")
         self.assertRegex(out, r"\n  MLINE +1 +used 0; 1 a type this tool does not read\n")
         self.assertRegex(out, r"\n  LINE +6 +used 6\n")
-        self.assertRegex(out, r"3DFACE [0-9A-F]+ on layer A-WALL \(line \d+\): 3D entity; left out")
+        self.assertRegex(out, r"3DFACE [0-9A-F]+ on layer A-WALL \(line \d+\): 3D entity on a wall layer; left out")
+        self.assertRegex(out, r"MTEXT [0-9A-F]+ on layer A-WALL \(line \d+\): text on a wall layer; left out")
+        self.assertRegex(out, r"MLINE [0-9A-F]+ on layer A-WALL \(line \d+\): a type this tool does not read")
+        self.assertNotRegex(out, r"TEXT [0-9A-F]+ on layer A-ANNO")  # text on its own layer is only counted
         self.assertRegex(out, r"\n  A-ANNO +1 +0 +ignore +no rule names it\n")
 
     def test_binary_dxf_and_bad_arguments_are_refused(self):

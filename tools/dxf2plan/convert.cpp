@@ -178,8 +178,14 @@ void onSkipped(const DxfEntityInfo& info, DxfSkip why, void* context) {
   if (!info.block.empty() || !pass.drawing) return;
   pass.entitySkipped = true;
   ++pass.summary.types[info.type].skipped[static_cast<int>(why)];
-  if (why == DxfSkip::ThreeD || why == DxfSkip::Tilted || why == DxfSkip::NotFinite) {
-    addProblem(pass.summary, describeEntity(info) + ": " + skipWords(why) + "; left out");
+  // Text and dimensions belong on layers of their own; on a wall, floor or
+  // exit layer they may be what was meant as one (a room's name for its floor).
+  const bool onUsedLayer = roleFor(pass, info.layer).role.use != LayerUse::Ignore;
+  if (why == DxfSkip::ThreeD || why == DxfSkip::Tilted || why == DxfSkip::NotFinite ||
+      why == DxfSkip::Unsupported || onUsedLayer) {
+    addProblem(pass.summary, describeEntity(info) + ": " + skipWords(why) +
+                                 (onUsedLayer ? " on a " + roleWord(roleFor(pass, info.layer).role) + " layer" : "") +
+                                 "; left out");
   }
 }
 
