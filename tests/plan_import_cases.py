@@ -268,6 +268,16 @@ class DxfShapes(unittest.TestCase):
         self.assertEqual(body(plan), ["......", "......", "....ss", "E...ss"])
         self.assertRegex(done.stdout, r"LWPOLYLINE [0-9A-F]+ on layer A-FLOR \(line \d+\): a floor shape that is not closed; left out")
 
+    def test_an_exit_narrower_than_a_cell_still_marks_its_cells(self):
+        # A 0.2 m strip holds no cell centre at 0.5 m cells: the cells that
+        # hold its inside mark the exit, not the cells beyond its edge.
+        doc, msp = new_drawing()
+        msp.add_lwpolyline([(0, 0), (2, 0), (2, 1), (0, 1)], close=True, dxfattribs={"layer": "A-FLOR"})
+        msp.add_lwpolyline([(0.5, 0), (1.5, 0), (1.5, 0.2), (0.5, 0.2)], close=True, dxfattribs={"layer": "A-EXIT"})
+        done, plan = run_dxf2plan(doc, "shapes/narrowexit")
+        self.assertEqual(done.returncode, 0, done.stderr)
+        self.assertEqual(body(plan), ["....", ".EE."])
+
     def test_a_polyline_bulge_is_an_arc(self):
         # A 2 by 2 m floor whose right side bulges out as a half circle
         # (bulge 1: centre (2, 1), radius 1), at 0.25 m cells.

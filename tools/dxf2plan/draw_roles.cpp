@@ -32,6 +32,45 @@ void paintFloor(std::size_t cell, void* context) {
 
 void markExit(std::size_t cell, void* context) { static_cast<Raster*>(context)->exitMark[cell] = 1; }
 
+struct CountedMarks {
+  Raster& raster;
+  std::int64_t cells;
+};
+
+void markAndCount(std::size_t cell, void* context) {
+  CountedMarks& marks = *static_cast<CountedMarks*>(context);
+  marks.raster.exitMark[cell] = 1;
+  ++marks.cells;
+}
+
+struct FineMarks {
+  const GridFrame& fine;
+  CountedMarks& marks;
+};
+
+void markFromFine(std::size_t fineCell, void* context) {
+  FineMarks& f = *static_cast<FineMarks*>(context);
+  const auto column = static_cast<std::int32_t>(fineCell % f.fine.columns), row = static_cast<std::int32_t>(fineCell / f.fine.columns);
+  std::int32_t c = 0, r = 0;
+  const GridFrame& frame = f.marks.raster.frame;
+  if (cellAt(frame, cellCentre(f.fine, column, row), c, r)) markAndCount(static_cast<std::size_t>(r) * frame.columns + c, &f.marks);
+}
+
+// The cells holding points of a quarter-cell lattice inside the shapes:
+// where a shape too narrow for a cell centre lies.
+void markNarrowExit(Raster& raster, const std::vector<std::vector<Vec2>>& shapes, CountedMarks& marks) {
+  double x0 = 1e300, y0 = 1e300, x1 = -1e300, y1 = -1e300;
+  for (const auto& shape : shapes) {
+    for (Vec2 p : shape) {
+      x0 = std::min(x0, p.x), y0 = std::min(y0, p.y), x1 = std::max(x1, p.x), y1 = std::max(y1, p.y);
+    }
+  }
+  GridFrame fine{};
+  if (!makeFrame(x0, y0, x1, y1, raster.frame.cell / 4, 0, 1000000, fine)) return;
+  FineMarks f{fine, marks};
+  forCellsInside(fine, shapes, markFromFine, &f);
+}
+
 std::size_t distinctPoints(const std::vector<Vec2>& points) {
   std::size_t count = 0;
   for (std::size_t i = 0; i < points.size(); ++i) {
@@ -106,7 +145,16 @@ void drawFigure(Raster& raster, const LayerRole& role, const Figure& figure, dou
   }
   if (shapes.empty()) return;
   if (role.use == LayerUse::Exit) {
-    forCellsInside(frame, shapes, markExit, &raster);
+    // An exit shape narrower than a cell may hold no cell centre: then it
+    // marks the cells its outline passes through, so that no exit drawn
+    // is lost to the cell size.
+    CountedMarks marks{raster, 0};
+    forCellsInside(frame, shapes, markAndCount, &marks);
+    if (marks.cells == 0) markNarrowExit(raster, shapes, marks);
+    if (marks.cells > 0) return;
+    for (const std::vector<Vec2>& shape : shapes) {
+      for (std::size_t i = 0; i + 1 < shape.size(); ++i) forCellsAlong(frame, shape[i], shape[i + 1], markExit, &raster);
+    }
   } else {
     FloorPaint paint{raster, role.kind};
     forCellsInside(frame, shapes, paintFloor, &paint);
