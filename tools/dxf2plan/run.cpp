@@ -34,6 +34,30 @@ bool parsePoint(const std::string& text, Vec2& p) {
          parseNumber(text.substr(comma + 1).c_str(), p.y);
 }
 
+// One option's value into `options` (role files are only named here, and
+// read once every --layer is in). False, with `error` said, when it is bad.
+bool takeValue(const std::string& arg, const std::string& value, DxfOptions& options,
+               std::vector<std::string>& roleFiles, std::string& error) {
+  double metres = 0;
+  if (arg == "--cell" && !(parseNumber(value.c_str(), options.cell) && options.cell >= 0.01 && options.cell <= 100)) {
+    error = "--cell " + value + ": give a cell side in metres from 0.01 to 100";
+    return false;
+  }
+  if (arg == "--units" && !unitsOfWord(value, metres)) {
+    error = "--units " + value + ": give mm, cm, dm, m, in or ft";
+    return false;
+  }
+  if (arg == "--units") options.units = value;
+  if (arg == "--inside" && !parsePoint(value, options.inside)) {
+    error = "--inside " + value + ": give X,Y in drawing units";
+    return false;
+  }
+  if (arg == "--inside") options.hasInside = true;
+  if (arg == "--layer" && !addLayerRule(options.roles, value, error)) return false;
+  if (arg == "--roles") roleFiles.push_back(value);
+  return true;
+}
+
 }  // namespace
 
 bool parseDxf2planArgs(int argc, const char* const* argv, DxfOptions& options, std::string& drawing,
@@ -61,24 +85,7 @@ bool parseDxf2planArgs(int argc, const char* const* argv, DxfOptions& options, s
       error = arg + " needs a value";
       return false;
     }
-    const std::string value = argv[++i];
-    double metres = 0;
-    if (arg == "--cell" && !(parseNumber(value.c_str(), options.cell) && options.cell >= 0.01 && options.cell <= 100)) {
-      error = "--cell " + value + ": give a cell side in metres from 0.01 to 100";
-      return false;
-    }
-    if (arg == "--units" && !unitsOfWord(value, metres)) {
-      error = "--units " + value + ": give mm, cm, dm, m, in or ft";
-      return false;
-    }
-    if (arg == "--units") options.units = value;
-    if (arg == "--inside" && !parsePoint(value, options.inside)) {
-      error = "--inside " + value + ": give X,Y in drawing units";
-      return false;
-    }
-    if (arg == "--inside") options.hasInside = true;
-    if (arg == "--layer" && !addLayerRule(options.roles, value, error)) return false;
-    if (arg == "--roles") roleFiles.push_back(value);
+    if (!takeValue(arg, argv[++i], options, roleFiles, error)) return false;
   }
   // A file's rules go after every --layer, whatever the order on the line.
   for (const std::string& file : roleFiles) {
