@@ -9,6 +9,7 @@ import os
 import shutil
 import subprocess
 import sys
+import tempfile
 from pathlib import Path
 
 sys.dont_write_bytecode = True  # keep the source tree free of __pycache__
@@ -311,6 +312,75 @@ def case_what_if_pictures(orvik, program, scratch):
             d.check(d.near(got, want, 1), f"{name}: cell {(c, r)} shows {got}, expected {want}")
 
 
+def limited(command, nproc=None, address_space_kb=None):
+    """`command` under a process limit or an address-space cap, as a user
+    whom the kernel holds to them: root passes any process limit, so as
+    root the program runs as nobody."""
+    limits = []
+    if nproc is not None:
+        limits.append(f"ulimit -u {nproc}")
+    if address_space_kb is not None:
+        limits.append(f"ulimit -v {address_space_kb}")
+    user = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"] \
+        if os.geteuid() == 0 else []
+    shell = " && ".join(limits + ['exec "$@"'])
+    return ["bash", "-c", shell, "bash", *user, *map(str, command)]
+
+
+def case_limits(orvik, program, scratch):
+    """Short of threads (ulimit -u 1 to 3) or of address space, a picture
+    comes within a minute: the same picture as without the limit, or, when
+    the driver cannot load or runs out, status 1 and a line that names the
+    cap. Without the bound on the driver's threads llvmpipe waited for
+    ever, and with no thread at all the program aborted."""
+    # In a folder of its own under /tmp, since the unprivileged user may not
+    # pass through the folders of the build.
+    work = Path(tempfile.mkdtemp(prefix="orvik-limits-"))
+    try:
+        limits_in(program, work)
+    finally:
+        shutil.rmtree(work)
+
+
+def limits_in(program, work):
+    plan = d.sample_plan()
+    d.write_plan(plan, work / "in")
+    shutil.copy(program, work / "orvik-render")
+    for path in (work, work / "in"):
+        path.chmod(0o777)
+    for name in ("Mesh.csv", "ExitGrid.dat"):
+        (work / "in" / name).chmod(0o644)
+    render_ok(work / "orvik-render", "--plan", work / "in", work / "free.png")
+    free = (work / "free.png").read_bytes()
+    env = {k: v for k, v in os.environ.items()
+           if k not in ("DISPLAY", "XAUTHORITY", "LP_NUM_THREADS", "EGL_LOG_LEVEL")}
+    cases = [({"nproc": n}, f"ulimit -u {n}") for n in (1, 2, 3)]
+    cases += [({"address_space_kb": kb}, f"ulimit -v {kb}") for kb in (200000, 300000, 600000)]
+    for limit, what in cases:
+        out = work / f"{what.replace(' ', '')}.png"
+        try:
+            done = subprocess.run(limited([work / "orvik-render", "--plan", work / "in", out],
+                                          **limit),
+                                  capture_output=True, text=True, timeout=60, env=env, cwd=work)
+        except subprocess.TimeoutExpired:
+            raise d.Failure(f"{what}: no picture and no word within 60 s")
+        if done.returncode == 0:
+            d.check(done.stderr == "" and out.read_bytes() == free,
+                    f"{what}: status 0 but stderr {done.stderr!r} or another picture")
+        else:
+            # LLVM inside the driver may say first that it ran out.
+            lines = done.stderr.splitlines()
+            d.check(done.returncode == 1 and 1 <= len(lines) <= 2
+                    and lines[-1].startswith("orvik-render: no offscreen OpenGL: ")
+                    and "ulimit -v" in lines[-1] and not out.exists()
+                    and (len(lines) == 1 or lines[0].startswith("LLVM ERROR")),
+                    f"{what}: status {done.returncode}, stderr {done.stderr!r}")
+    # Under the process limits the picture must come: the driver can always
+    # draw on the calling thread.
+    for n in (1, 2, 3):
+        d.check((work / f"ulimit-u{n}.png").exists(), f"ulimit -u {n}: no picture")
+
+
 CASES = {
     "WindowStart": case_window_start,
     "WindowKeys": case_window_keys,
@@ -320,6 +390,7 @@ CASES = {
     "TimesColours": case_times_colours,
     "Batch": case_batch,
     "WhatIfPictures": case_what_if_pictures,
+    "Limits": case_limits,
 }
 
 

@@ -30,6 +30,7 @@ add_custom_command(OUTPUT ${ORVIK_GLYPH_SOURCE}
 add_library(orvik_render_lib STATIC
   ${ORVIK_RENDER_DIR}/args.cpp
   ${ORVIK_RENDER_DIR}/offscreen.cpp
+  ${ORVIK_RENDER_DIR}/driver_env.cpp
   ${ORVIK_RENDER_DIR}/glyphs.cpp
   ${ORVIK_RENDER_DIR}/times.cpp
   ${ORVIK_RENDER_DIR}/png.cpp

@@ -52,6 +52,21 @@ void startOffscreen();
 // Releases what useOffscreen made; the next useOffscreen starts afresh.
 void closeOffscreen();
 
+// The variable from which Mesa's llvmpipe takes its number of rasterizer threads.
+constexpr char kDriverThreadsVariable[] = "LP_NUM_THREADS";
+
+// Before the driver loads: keeps Mesa's loader warnings off standard error
+// unless EGL_LOG_LEVEL is set, and, unless the user set
+// kDriverThreadsVariable, sets it to the threads the system lets this
+// process start beside the context's loader thread, at most one a core (0
+// under an address-space cap), since llvmpipe waits for ever for a thread
+// it was refused. False when not even the loader thread can be started.
+bool prepareDriver();
+
+// Words to add to a failure of the driver that a limit of the process may
+// explain ("; the address space is capped at ..."), or empty.
+std::string driverLimitHint();
+
 // ----------------------------------------------------------------- glyphs
 
 // GL, a LabelGlyphs: draws `text` from the current raster position in the
