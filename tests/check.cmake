@@ -1,6 +1,6 @@
 # orvik-check: the report on texts in memory, and the real program on files.
 add_executable(orvik_check_tests ${CMAKE_CURRENT_LIST_DIR}/check_test.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/whatif_test.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/whatif_test.cpp ${CMAKE_CURRENT_LIST_DIR}/check_limits_test.cpp)
 target_link_libraries(orvik_check_tests PRIVATE orvik_check plan2mesh_lib GTest::gtest_main
   nlohmann_json::nlohmann_json)
 gtest_discover_tests(orvik_check_tests)
@@ -74,3 +74,14 @@ set_tests_properties(check.FullOutputGivesStatusTwo check.TimesFileFailureIsTheS
   PROPERTIES LABELS check)
 set_tests_properties(check.HugeAndEndlessFilesUnderACap check.MillionRepeatsUnderACap
   PROPERTIES LABELS "check;memcap")
+
+# Endless input without a line break (/dev/zero) ends at the bound of a
+# header line, 1 MiB, in the checker (status 1, the reason said) and in
+# plan2mesh (status 1, nothing written), well within the time given.
+add_test(NAME check.EndlessHeaderLineEnds
+  COMMAND sh -c "timeout 60 \"$0\" /dev/zero \"$1/Exits.dat\" >\"$2/endless.txt\"; s=$?; test $s -eq 1 && grep -q 'header line 1 is longer than 1048576 bytes' \"$2/endless.txt\""
+          ${check} ${check_data} ${CMAKE_CURRENT_BINARY_DIR})
+add_test(NAME plan2mesh.EndlessLineEnds
+  COMMAND sh -c "cd \"$1\" && rm -f endless.csv endless.dat && { timeout 60 \"$0\" /dev/zero endless.csv endless.dat 2>endless.err; test $? -eq 1; } && grep -q '/dev/zero:1: line longer than 1048576 characters' endless.err && test ! -e endless.csv"
+          $<TARGET_FILE:plan2mesh> ${CMAKE_CURRENT_BINARY_DIR})
+set_tests_properties(check.EndlessHeaderLineEnds plan2mesh.EndlessLineEnds PROPERTIES LABELS check)

@@ -137,6 +137,85 @@ TEST_F(TimesCsv, ErrorsNameFileAndLine) {
 
 // 3 by 2 pixels, every byte different, bottom row first as OpenGL reads
 // them: the PNG holds them top row first, red, green, blue, alpha dropped.
+namespace {
+
+struct MeshRead {
+  std::vector<std::string> warnings;
+  int cells;  // drawn cells stored
+};
+
+MeshRead readMeshWarnings(const std::string& text, std::size_t piece = 0) {
+  clearScene();
+  TextCursor in = makeCursor(text, piece);
+  InputNotes notes{};
+  FieldFailure stop{};
+  MeshReading seen{countMeshRecord, &notes, false, false, &stop, nullptr, kMaxHeaderLineBytes, 0};
+  readMesh(in, &seen);
+  return {meshWarnings("m.csv", seen, stop, notes),
+          static_cast<int>(std::count(cellNamed + 1, cellNamed + kSlotCount, true))};
+}
+
+std::vector<std::string> exitWarningsOf(const std::string& text) {
+  TextCursor in = makeCursor(text);
+  InputNotes notes{};
+  FieldFailure stop{};
+  ExitReading seen{countExitNumber, &notes, &stop};
+  computeTravelTimesFrom(in, &seen);
+  return exitWarnings("e.dat", stop, notes);
+}
+
+std::string record(int cell, int column) {
+  return std::to_string(cell) + " -1 -1 -1 -1 " + std::to_string(column) + " 1 f 0 0 a b c\n";
+}
+
+}  // namespace
+
+// Every way a reading leaves cells out of the picture gives one line naming
+// the file, the line and the reason; a whole file gives none.
+TEST(RenderInputWarnings, EachLossNamedWithFileAndLine) {
+  const std::string header = "h\nh\nh\n";
+  EXPECT_TRUE(readMeshWarnings(header + record(1, 1) + record(2, 2)).warnings.empty());
+  // Ten records, the fifth glued to a comma: four cells drawn, one line.
+  std::string text = header;
+  for (int c = 1; c <= 10; ++c) text += c == 5 ? "5 -1, 10 -1 -1 5 1 f 0 0 a b c\n" : record(c, c);
+  const MeshRead cut = readMeshWarnings(text, 16);
+  EXPECT_EQ(cut.cells, 4);
+  ASSERT_EQ(cut.warnings.size(), 1u);
+  EXPECT_EQ(cut.warnings[0],
+            "m.csv:8: record 5, field 3 \",\" is not a whole number, reading stops there; "
+            "the map shows what the 4 records before it hold");
+  const MeshRead skipped =
+      readMeshWarnings(header + record(1, 1) + record(40000, 2) + record(-7, 3) + "2 -1 -1");
+  ASSERT_EQ(skipped.warnings.size(), 2u);
+  EXPECT_EQ(skipped.warnings[0],
+            "m.csv:7: the file ends inside record 4; the map shows what the 3 records before it "
+            "hold");
+  EXPECT_EQ(skipped.warnings[1],
+            "m.csv:5: cell number 40000 is outside 0 to " + std::to_string(kMaxCellId) +
+                "; 2 records are skipped");
+  EXPECT_EQ(readMeshWarnings("h\nh\n").warnings,
+            std::vector<std::string>{"m.csv: fewer than the three header lines; the map is empty"});
+  EXPECT_EQ(readMeshWarnings(header).warnings,
+            std::vector<std::string>{"m.csv: no record after the header; the map is empty"});
+  // A control byte of the file reaches the terminal escaped.
+  EXPECT_EQ(readMeshWarnings(header + "\x1b[2J 2").warnings[0],
+            "m.csv:4: record 1, field 1 \"\\x1B[2J\" is not a whole number, reading stops "
+            "there; the map shows what the 0 records before it hold");
+  EXPECT_TRUE(exitWarningsOf("3 1\n2\n").empty());
+  EXPECT_EQ(exitWarningsOf("abc\n"),
+            (std::vector<std::string>{
+                "e.dat:1: \"abc\" is not a whole number; reading stops there, after 0 exits",
+                "e.dat: no exit to walk from; every cell shows as unreached"}));
+  EXPECT_EQ(exitWarningsOf("1\n\n99999 4 -2 99999999999"),
+            (std::vector<std::string>{
+                "e.dat:3: \"99999999999\" does not fit 32 bits; reading stops there, after 4 "
+                "exits",
+                "e.dat:3: exit 99999 is outside 0 to " + std::to_string(kMaxCellId) +
+                    "; 2 exits are skipped"}));
+  EXPECT_EQ(exitWarningsOf(""),
+            std::vector<std::string>{"e.dat: no exit to walk from; every cell shows as unreached"});
+}
+
 TEST(RenderPng, PixelsRoundTripThroughLibpng) {
   unsigned char bgra[2 * 3 * 4];
   for (int i = 0; i < 24; ++i) bgra[i] = static_cast<unsigned char>(10 * i + 3);

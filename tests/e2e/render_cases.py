@@ -180,6 +180,41 @@ def case_unwritable(orvik, program, scratch):
     d.check((out / "kept.png").read_bytes() == b"old picture", "kept.png was changed")
 
 
+def case_broken_inputs(orvik, program, scratch):
+    """A mesh whose reading stops early, records and exits skipped, an exit
+    file that is not numbers and an endless mesh (/dev/zero) are drawn as
+    the program draws them, status 0, each loss named on standard error
+    with file, line and reason; the endless one within the time bound."""
+    plan = d.sample_plan()
+    d.write_plan(plan, scratch / "in")
+    mesh = (scratch / "in" / "Mesh.csv").read_text().splitlines(keepends=True)
+    fields = mesh[5].split(" ")
+    fields[1] += ","  # glued to the right neighbour: reading stops at record 3
+    mesh[5] = " ".join(fields)
+    (scratch / "cut.csv").write_text("".join(mesh))
+    (scratch / "words.dat").write_text("north south\n")
+    (scratch / "far.dat").write_text(f"{plan.cell_id(*plan.exit_cell)}\n40000\n")
+    cases = (
+        (["--mesh", scratch / "cut.csv"],
+         [f"cut.csv:6: record 3, field 3 \",\" is not a whole number, reading stops there"]),
+        (["--exits", scratch / "words.dat"],
+         ["words.dat:1: \"north\" is not a whole number", "words.dat: no exit to walk from"]),
+        (["--exits", scratch / "far.dat"],
+         ["far.dat:2: exit 40000 is outside 0 to 33414; 1 exit is skipped"]),
+        (["--mesh", "/dev/zero"],
+         ["/dev/zero:1: a header line longer than 1048576 bytes; reading stops there"]),
+    )
+    for args, wanted in cases:
+        out = scratch / "out.png"
+        done = render(program, "--plan", scratch / "in", *args, out)
+        lines = done.stderr.splitlines()
+        d.check(done.returncode == 0 and out.exists() and len(lines) == len(wanted)
+                and all(line.startswith("orvik-render: warning: ") and want in line
+                        for line, want in zip(lines, wanted)),
+                f"{args}: status {done.returncode}, stderr {done.stderr!r}, wanted {wanted}")
+        out.unlink()
+
+
 def times_csv(plan, value_of, columns, missing=()):
     """A times CSV in orvik-check's layout with the columns in the given
     order; cells in `missing` get no row."""
@@ -391,6 +426,7 @@ CASES = {
     "Batch": case_batch,
     "WhatIfPictures": case_what_if_pictures,
     "Limits": case_limits,
+    "BrokenInputs": case_broken_inputs,
 }
 
 

@@ -26,7 +26,7 @@ enum class InputFile { Mesh, Exits };
 // In the order the report lists them. The first group changes what the
 // program loads or seeds (exit status 1); the second describes the plan.
 enum class FindingKind {
-  ShortHeader,             // fewer than three lines: no records at all
+  ShortHeader,             // fewer than three lines, or one over the bound: no records at all
   MeshStopped,             // a field could not be read before the end
   CellOutsideTable,        // record skipped: cell number outside 0..kMaxCellId
   RepeatedCell,            // a later record replaced an earlier one

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "check.h"
+#include "plain_text.h"
 
 // Per slot, cleared by clearNotes before each plan.
 extern std::int64_t firstLine[kSlotCount];   // line of the slot's first record, 0 none
@@ -40,10 +41,6 @@ void addFinding(CheckReport& r, FindingKind kind, InputFile file, std::int64_t l
 // Longest file text a line of the plain report shows, bytes.
 constexpr std::size_t kQuoteBytes = 48;
 
-// Text from a file or the command line for the plain report, unquoted: at
-// most maxBytes of it (then "..."), invisible characters and bytes that are
-// not UTF-8 as \xNN, a backslash doubled.
-std::string plainText(std::string_view text, std::size_t maxBytes = std::string_view::npos);
 
 // Message pieces: the checker's own words, and text from a file.
 MessagePiece own(std::string words);

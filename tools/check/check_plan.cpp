@@ -77,11 +77,18 @@ void noteEmptyInputs(CheckReport& r) {
 void readMeshInto(TextCursor& in, CheckReport& r) {
   KeptText header[kMeshHeaderLines]{};
   FieldFailure stop{};
-  MeshReading seen{noteMeshRecord, &r, true, false, &stop, header};
+  MeshReading seen{noteMeshRecord, &r, true, false, &stop, header, kMaxHeaderLineBytes, 0};
   readMesh(in, &seen);
   r.mesh.lines = linesRead(in);
   r.mesh.headerWhole = seen.headerWhole;
   r.mesh.cellsStored = static_cast<int>(std::count(cellNamed + 1, cellNamed + kSlotCount, true));
+  if (seen.longHeaderLine > 0) {
+    addFinding(r, FindingKind::ShortHeader, InputFile::Mesh, seen.longHeaderLine, 0,
+               {own("header line " + num(seen.longHeaderLine) + " is longer than " +
+                    num(kMaxHeaderLineBytes) + " bytes; the checker stops there, so no record is "
+                    "read (the program itself would read on to its end, if it has one).")});
+    return;
+  }
   if (!seen.headerWhole) {
     if (r.meshOpened) {
       addFinding(r, FindingKind::ShortHeader, InputFile::Mesh, 0, 0,

@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "scene/reader.h"
+#include "scene/scene.h"
+
 // ------------------------------------------------------------ arguments
 
 // One picture to make: every file and the size as they stand where its
@@ -87,6 +90,35 @@ constexpr int kLastTableChar = 126;  // tilde
 constexpr int kTableGlyphCount = kLastTableChar - kFirstTableChar + 1;
 extern const TableGlyph kTableGlyphs[kTableGlyphCount];  // from the generated source
 extern const unsigned char kTableGlyphBits[];            // bitmaps, most significant bit leftmost
+
+// ------------------------------------------------------------ input notes
+
+// What a reading of the mesh or exit file handed over, for its warnings.
+struct InputNotes {
+  struct Skip {
+    std::int32_t number;  // the cell or exit number outside the table
+    std::int64_t line;    // where it stands
+  };
+  std::int64_t read;     // records or exit numbers read
+  std::int64_t skipped;  // of those, outside 0..kMaxCellId
+  Skip firstSkipped;     // the first of them
+};
+
+// MeshReading::onRecord and ExitReading::onExit with an InputNotes as context.
+void countMeshRecord(const MeshRecord& record, void* notes);
+void countExitNumber(CellId exit, std::int64_t line, void* notes);
+
+// Pure: one warning line (without the program's name) for each way the
+// reading of the mesh at `path` left cells out: a header line over its
+// bound or a short header, a stop before the end, records skipped, no
+// record at all. Empty when the file was read whole.
+std::vector<std::string> meshWarnings(const std::string& path, const MeshReading& reading,
+                                      const FieldFailure& stop, const InputNotes& notes);
+
+// Pure: the same for the exit file: a stop at a field that is not a whole
+// number, exits skipped, no exit to walk from.
+std::vector<std::string> exitWarnings(const std::string& path, const FieldFailure& stop,
+                                      const InputNotes& notes);
 
 // ------------------------------------------------------------ times CSV
 
