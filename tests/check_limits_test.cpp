@@ -35,3 +35,55 @@ TEST_F(CheckLimits, HeaderLineOverItsBoundEndsTheReading) {
     EXPECT_EQ(fits.findingCounts[static_cast<int>(FindingKind::ShortHeader)], 0);
   }
 }
+
+// Two doors of one cell and a door of two (exits 1, 12 and 3 4 in a row of
+// a corridor cut by walls), for the bounds of --blocked.
+namespace {
+
+std::string threeDoors() {
+  // 1 | 2 ... 11 | 12, and 3 4 side by side: cells 1..12 in one row,
+  // walls left of 2 and of 12 leave 1 and 12 alone.
+  std::string mesh = kHeader;
+  for (int c = 1; c <= 12; ++c) {
+    mesh += std::to_string(c) + ' ' + std::to_string(c < 12 ? c + 1 : -1) + " -1 " +
+            std::to_string(c > 1 ? c - 1 : -1) + " -1 " + std::to_string(c) + " 1 floor " +
+            (c == 2 || c == 12 ? "1" : "0") + " 0 - - -\n";
+  }
+  return mesh;
+}
+
+}  // namespace
+
+TEST_F(CheckLimits, MaxDoorsRefusesBeforeAnyDoorIsBlocked) {
+  CheckOptions options;
+  options.blocked = true;
+  options.maxDoors = 2;
+  const CheckReport over = checkPlanTexts("m.csv", threeDoors(), "e.dat", "1 12 3 4", 0, options);
+  EXPECT_EQ(over.refusal,
+            "the plan has 3 doors, more than --max-doors 2: --blocked would walk the whole plan "
+            "once a door; nothing is written");
+  EXPECT_TRUE(over.doors.empty());
+  EXPECT_EQ(checkExitStatus(over), 2);
+  options.maxDoors = 3;
+  const CheckReport fits = checkPlanTexts("m.csv", threeDoors(), "e.dat", "1 12 3 4", 0, options);
+  EXPECT_TRUE(fits.refusal.empty());
+  ASSERT_EQ(fits.doors.size(), 3u);
+  EXPECT_EQ(fits.doors[2].cells, 2);
+}
+
+// Each exit file lists every exit but its own door's, one a line: 7, 6
+// and 5 bytes for the doors of 1, of 12 and of 3 4.
+TEST_F(CheckLimits, DoorFilesAreSizedAndKnownBeforeTheyAreWritten) {
+  const std::string dir = ::testing::TempDir() + "orvik-doors-" + std::to_string(::getpid());
+  CheckOptions options;
+  options.blocked = true;
+  options.exitsDir = dir;
+  const CheckReport r = checkPlanTexts("m.csv", threeDoors(), "e.dat", "1 12 3 4", 0, options);
+  EXPECT_EQ(doorFilesBytes(r), 18);
+  EXPECT_TRUE(isDoorExitFile(r, dir + "/door2-c12-r1.dat"));
+  EXPECT_TRUE(isDoorExitFile(r, dir + "/door3-c3-r1.dat"));
+  EXPECT_FALSE(isDoorExitFile(r, dir + "/door4-c3-r1.dat"));
+  EXPECT_FALSE(isDoorExitFile(r, "door1-c1-r1.dat"));
+  options.exitsDir.clear();
+  EXPECT_EQ(doorFilesBytes(checkPlanTexts("m.csv", threeDoors(), "e.dat", "1", 0, options)), 0);
+}

@@ -50,6 +50,8 @@ std::uint32_t runNumber;               // computeGeodesicTimes calls; 0 is never
 std::int32_t heap[kNodeCount];         // binary min-heap of nodes on reach
 std::int32_t heapAt[kNodeCount];       // index of the node in heap, -1 when not in it
 int heapSize;                          // nodes in heap
+void (*progressCall)(int, int);        // setGeodesicProgress's function, or null
+constexpr int kProgressEvery = 4096;   // cells settled between two calls
 
 void swapHeap(int i, int j) {
   std::swap(heap[i], heap[j]);
@@ -176,7 +178,17 @@ void expand(std::int32_t u) {
   }
 }
 
+int countFloorCells() {
+  int cells = 0;
+  for (CellId c = 1; c <= kMaxCellId; ++c) cells += isFloorSlot(c) ? 1 : 0;
+  return cells;
+}
+
 }  // namespace
+
+void setGeodesicProgress(void (*progress)(int settledCells, int floorCells)) {
+  progressCall = progress;
+}
 
 void computeGeodesicTimes(const CellId* exits, int exitCount, float seconds[kSlotCount]) {
   prepareFloor();
@@ -193,11 +205,16 @@ void computeGeodesicTimes(const CellId* exits, int exitCount, float seconds[kSlo
   for (int i = 0; i < exitCount; ++i) {
     if (isFloorSlot(exits[i]) && reach[exits[i]] != 0.0) setReach(exits[i], 0.0, exits[i]);
   }
+  const int floorCells = progressCall != nullptr ? countFloorCells() : 0;
+  int settledCells = 0;
   while (heapSize > 0) {
     const std::int32_t u = popNearest();
     settled[u] = true;
     notePath(u);
     expand(u);
+    if (u < kSlotCount && ++settledCells % kProgressEvery == 0 && progressCall != nullptr) {
+      progressCall(settledCells, floorCells);
+    }
   }
   for (CellId c = 0; c <= kMaxCellId; ++c) {
     const bool reached = isFloorSlot(c) && reach[c] < kNoPath;

@@ -16,3 +16,8 @@ constexpr double kWalkPace = kStepTime / kCellSize;  // s per map unit: a cell s
 // cells no exit leads to and for slots that are not floor. The table is
 // only read.
 void computeGeodesicTimes(const CellId* exits, int exitCount, float seconds[kSlotCount]);
+
+// Sets the function computeGeodesicTimes calls now and then with the cells
+// settled so far (their times final) and the floor cells in all, for a sign
+// of life on a long plan; null, the start, calls none.
+void setGeodesicProgress(void (*progress)(int settledCells, int floorCells));

@@ -82,6 +82,15 @@ void blockEachDoor(CheckReport& r);
 void judgeLimit(CheckReport& r);
 void collectCellTimes(CheckReport& r);
 
+// A line on standard error while a long step runs, when `show` (standard
+// error is a terminal): the first at once, then at most one a second, each
+// replacing the last; endProgress erases it.
+void startProgress(bool show, const char* what);
+void tickProgress(std::int64_t done, std::int64_t total);
+void endProgress();
+// Pure: the words of that line after `seconds` of the step.
+std::string progressLine(const char* what, std::int64_t done, std::int64_t total, double seconds);
+
 // Over the drawn cells: how many are reached, by minute, the largest; the
 // split of the unreached is left to the caller.
 void tallyTimes(const float times[kSlotCount], TimeSummary& s);

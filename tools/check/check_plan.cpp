@@ -172,7 +172,7 @@ CheckReport checkPlanTexts(const std::string& meshPath, std::string_view meshTex
 }
 
 int checkExitStatus(const CheckReport& r) {
-  if (!r.meshOpened || !r.exitOpened || !r.writeFailure.empty()) return 2;
+  if (!r.meshOpened || !r.exitOpened || !r.writeFailure.empty() || !r.refusal.empty()) return 2;
   for (int k = 0; k <= static_cast<int>(kLastLoadFinding); ++k) {
     if (r.findingCounts[k] > 0) return 1;
   }
