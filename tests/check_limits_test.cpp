@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "check.h"
+#include "check_internal.h"
 #include "scene_fixture.h"
 
 namespace {
@@ -86,4 +87,18 @@ TEST_F(CheckLimits, DoorFilesAreSizedAndKnownBeforeTheyAreWritten) {
   EXPECT_FALSE(isDoorExitFile(r, "door1-c1-r1.dat"));
   options.exitsDir.clear();
   EXPECT_EQ(doorFilesBytes(checkPlanTexts("m.csv", threeDoors(), "e.dat", "1", 0, options)), 0);
+}
+
+// The progress line: done of all, and the time left at the pace so far,
+// in seconds below a minute and in minutes from there; none at the start,
+// at the end, or where the pace is not steady.
+TEST(CheckProgress, LineTellsDoneAndTimeLeft) {
+  EXPECT_EQ(progressLine("doors blocked", 0, 16200, 0.0), "orvik-check: 0 of 16200 doors blocked");
+  EXPECT_EQ(progressLine("doors blocked", 100, 400, 10.0),
+            "orvik-check: 100 of 400 doors blocked, about 30 s left");
+  EXPECT_EQ(progressLine("doors blocked", 1000, 16200, 16.5),
+            "orvik-check: 1000 of 16200 doors blocked, about 4 min left");
+  EXPECT_EQ(progressLine("doors blocked", 400, 400, 40.0), "orvik-check: 400 of 400 doors blocked");
+  EXPECT_EQ(progressLine("cells settled", 4096, 33412, -1),
+            "orvik-check: 4096 of 33412 cells settled");
 }

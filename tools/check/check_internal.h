@@ -84,11 +84,13 @@ void collectCellTimes(CheckReport& r);
 
 // A line on standard error while a long step runs, when `show` (standard
 // error is a terminal): the first at once, then at most one a second, each
-// replacing the last; endProgress erases it.
-void startProgress(bool show, const char* what);
+// replacing the last, with the time left where every unit of the step
+// costs about the same (`paceSteady`); endProgress erases it.
+void startProgress(bool show, const char* what, bool paceSteady);
 void tickProgress(std::int64_t done, std::int64_t total);
 void endProgress();
-// Pure: the words of that line after `seconds` of the step.
+// Pure: the words of that line after `seconds` of the step (below 0: no
+// estimate of the time left).
 std::string progressLine(const char* what, std::int64_t done, std::int64_t total, double seconds);
 
 // Over the drawn cells: how many are reached, by minute, the largest; the

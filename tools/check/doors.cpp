@@ -120,7 +120,7 @@ void blockEachDoor(CheckReport& r) {
   std::copy(std::begin(travelTime), std::end(travelTime), std::begin(baseTime));
   std::fill(std::begin(worstTime), std::end(worstTime), 0.0f);
   std::fill(std::begin(worstGeodesic), std::end(worstGeodesic), 0.0f);
-  startProgress(r.options.progress && doors > 1, "doors blocked");
+  startProgress(r.options.progress && doors > 1, "doors blocked", true);
   for (std::int64_t i = 0; i < doors; ++i) {
     tickProgress(i, doors);
     Door& door = r.doors[static_cast<std::size_t>(i)];
@@ -177,7 +177,7 @@ bool writeDoorExitFiles(CheckReport& r) {
     }
   }
   const auto files = static_cast<std::int64_t>(r.doors.size());
-  startProgress(r.options.progress && files > 1, "exit files written");
+  startProgress(r.options.progress && files > 1, "exit files written", true);
   for (const Door& d : r.doors) {
     tickProgress(d.number - 1, files);
     std::string text;

@@ -47,7 +47,8 @@ void tickCells(int settled, int cells) { tickProgress(settled, cells); }
 }  // namespace
 
 void summariseGeodesic(CheckReport& r) {
-  startProgress(r.options.progress, "cells settled (geodesic times)");
+  // A cell costs more the longer the paths behind it: no estimate.
+  startProgress(r.options.progress, "cells settled (geodesic times)", false);
   setGeodesicProgress(r.options.progress ? tickCells : nullptr);
   computeGeodesicTimes(exitSlots, exitCount, geodesicTime);
   setGeodesicProgress(nullptr);
