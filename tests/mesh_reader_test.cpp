@@ -196,7 +196,8 @@ TEST(FieldReader, AHeaderLineOverItsBoundEndsTheReading) {
     }
   }
   // Without a bound the reading is the program's: every line to its end.
-  TextCursor in = makeCursor("h\n" + std::string(5000, 'y') + "\nh\n" + record);
+  const std::string longHeader = "h\n" + std::string(5000, 'y') + "\nh\n" + record;
+  TextCursor in = makeCursor(longHeader);
   int longLine = -1;
   EXPECT_TRUE(skipMeshHeader(in, nullptr, 0, &longLine));
   EXPECT_EQ(longLine, 0);
