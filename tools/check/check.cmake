@@ -17,7 +17,8 @@ add_library(orvik_check STATIC
   ${CMAKE_CURRENT_LIST_DIR}/text_whatif.cpp
   ${CMAKE_CURRENT_LIST_DIR}/json_report.cpp
   ${CMAKE_CURRENT_LIST_DIR}/json_whatif.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/times_csv.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/times_csv.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/progress.cpp)
 target_include_directories(orvik_check PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(orvik_check PUBLIC orvik_core orvik_analysis PRIVATE nlohmann_json::nlohmann_json)
 

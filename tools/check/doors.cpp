@@ -109,13 +109,25 @@ std::string doorFileName(const Door& d) {
 
 void blockEachDoor(CheckReport& r) {
   groupDoors(r);
+  const auto doors = static_cast<std::int64_t>(r.doors.size());
+  if (r.options.maxDoors > 0 && doors > r.options.maxDoors) {
+    r.refusal = "the plan has " + num(doors) + " doors, more than --max-doors " +
+                num(r.options.maxDoors) + ": --blocked would walk the whole plan once a door; "
+                "nothing is written";
+    r.doors.clear();
+    return;
+  }
   std::copy(std::begin(travelTime), std::end(travelTime), std::begin(baseTime));
   std::fill(std::begin(worstTime), std::end(worstTime), 0.0f);
   std::fill(std::begin(worstGeodesic), std::end(worstGeodesic), 0.0f);
-  for (Door& door : r.doors) {
+  startProgress(r.options.progress && doors > 1, "doors blocked", true);
+  for (std::int64_t i = 0; i < doors; ++i) {
+    tickProgress(i, doors);
+    Door& door = r.doors[static_cast<std::size_t>(i)];
     walkWithout(door);
     if (r.options.geodesic) geodesicWithout(door);
   }
+  endProgress();
   // Without a door to block there is no case, and no worst of one.
   if (r.doors.empty()) std::fill(std::begin(worstTime), std::end(worstTime), kUnreachedTime);
   if (r.doors.empty() || !r.options.geodesic) {
@@ -129,6 +141,22 @@ bool replacesInput(const CheckReport& r, const std::string& path) {
   struct stat info {};
   if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) return false;
   return sameFile(path.c_str(), r.meshPath.c_str()) || sameFile(path.c_str(), r.exitPath.c_str());
+}
+
+std::int64_t doorFilesBytes(const CheckReport& r) {
+  if (r.options.exitsDir.empty() || r.doors.empty()) return 0;
+  std::int64_t all = 0;
+  for (int i = 0; i < exitCount; ++i) all += static_cast<std::int64_t>(num(exitSlots[i]).size()) + 1;
+  // Every exit stands in every file but its own door's.
+  return all * static_cast<std::int64_t>(r.doors.size() - 1);
+}
+
+bool isDoorExitFile(const CheckReport& r, const std::string& path) {
+  if (r.options.exitsDir.empty()) return false;
+  for (const Door& d : r.doors) {
+    if (sameFile(path.c_str(), (r.options.exitsDir + '/' + doorFileName(d)).c_str())) return true;
+  }
+  return false;
 }
 
 bool writeDoorExitFiles(CheckReport& r) {
@@ -148,7 +176,10 @@ bool writeDoorExitFiles(CheckReport& r) {
       return false;
     }
   }
+  const auto files = static_cast<std::int64_t>(r.doors.size());
+  startProgress(r.options.progress && files > 1, "exit files written", true);
   for (const Door& d : r.doors) {
+    tickProgress(d.number - 1, files);
     std::string text;
     for (int i = 0; i < exitCount; ++i) {
       if (doorOf[exitSlots[i]] != d.number - 1) text += num(exitSlots[i]) + '\n';
@@ -156,9 +187,11 @@ bool writeDoorExitFiles(CheckReport& r) {
     const std::string path = dir + '/' + doorFileName(d);
     if (!writeWholeFile(path.c_str(), text)) {
       r.writeFailure = "the exit file " + path + " could not be written: " + std::strerror(errno);
+      endProgress();
       return false;
     }
     r.exitFilesWritten.push_back(path);
   }
+  endProgress();
   return true;
 }

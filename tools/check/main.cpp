@@ -4,7 +4,10 @@
 // Exit status: 0 both files read whole and every exit of use; 1 something
 // ignored, reading stopped early or an exit of no use; 2 a file could not
 // be read or written, or the command line is wrong.
+#include <unistd.h>
+
 #include <cerrno>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -12,11 +15,14 @@
 #include <string>
 
 #include "check.h"
+#include "plain_text.h"
 #include "files/output_file.h"
 
 namespace {
 
 constexpr int kUsageStatus = 2;
+// Exit files of --exits-dir beyond this many bytes in all are worth a word first.
+constexpr std::int64_t kDoorFilesWarningBytes = std::int64_t{256} << 20;
 
 struct Options {
   std::string meshPath = kMeshPath;
@@ -30,7 +36,7 @@ void printUsage(std::FILE* to) {
   std::fprintf(
       to,
       "usage: orvik-check [MESH [EXITS]] [--blocked] [--geodesic] [--limit SECONDS]\n"
-      "                   [--exits-dir DIR] [--times FILE] [--json]\n"
+      "                   [--exits-dir DIR] [--max-doors N] [--times FILE] [--json] [--] ...\n"
       "  MESH   mesh file, default %s\n"
       "  EXITS  exit file, default %s\n"
       "  --blocked        block each door (exit cells side by side) in turn: what each\n"
@@ -40,10 +46,14 @@ void printUsage(std::FILE* to) {
       "  --limit SECONDS  list the cells over a walking-time limit by kind (the\n"
       "                   geodesic time with --geodesic); status 1 when any is\n"
       "  --exits-dir DIR  with --blocked: one exit file a door, without its cells\n"
+      "  --max-doors N    with --blocked: refuse a plan of more than N doors (status 2)\n"
       "  --times FILE     write every cell's times as CSV (cell,column,row,seconds,...)\n"
       "  --json           print the report as one JSON object\n"
+      "  --               what follows is MESH and EXITS, even if it starts with -\n"
+      "At a terminal, long steps show their progress on standard error.\n"
       "exit status: 0 all read and used (and within the limit), 1 something ignored or\n"
-      "of no use (or a cell over the limit), 2 a file unreadable or unwritable\n",
+      "of no use (or a cell over the limit), 2 a file unreadable or unwritable, or a\n"
+      "bound passed\n",
       kMeshPath, kExitPath);
 }
 
@@ -55,34 +65,85 @@ bool parseSeconds(const char* text, double& seconds) {
   return end != text && *end == '\0' && errno == 0 && std::isfinite(seconds) && seconds >= 0;
 }
 
-// False on a command line it cannot make sense of.
-bool parseOptions(int argc, char** argv, Options& options, bool& help) {
+// A whole number from 1 up, and nothing after it.
+bool parseCount(const char* text, int& count) {
+  char* end = nullptr;
+  errno = 0;
+  const long value = std::strtol(text, &end, 10);
+  if (end == text || *end != '\0' || errno != 0 || value < 1 || value > INT_MAX) return false;
+  count = static_cast<int>(value);
+  return true;
+}
+
+// The value of option argv[i - 1], which must be there and be a file or
+// folder name: one that looks like an option is a slip (--times --json).
+bool takeName(int argc, char** argv, int& i, std::string& name, std::string& error) {
+  const std::string option = argv[i];
+  if (++i == argc || argv[i][0] == '\0') {
+    error = option + " needs a name";
+    return false;
+  }
+  if (argv[i][0] == '-' && argv[i][1] != '\0') {
+    error = option + " needs a name, not the option " + plainText(argv[i], 48) +
+            " (write ./" + plainText(argv[i], 48) + " for a file of that name)";
+    return false;
+  }
+  name = argv[i];
+  return true;
+}
+
+// One option (argv[i], and its value after it); false, with `error`, when
+// it is unknown or its value wrong.
+bool takeOption(int argc, char** argv, int& i, Options& options, bool& help, std::string& error) {
+  const std::string arg = argv[i];
+  CheckOptions& check = options.check;
+  if (arg == "--help" || arg == "-h") {
+    help = true;
+  } else if (arg == "--json") {
+    options.json = true;
+  } else if (arg == "--times") {
+    return takeName(argc, argv, i, options.timesPath, error);
+  } else if (arg == "--blocked") {
+    check.blocked = true;
+  } else if (arg == "--geodesic") {
+    check.geodesic = true;
+  } else if (arg == "--limit") {
+    if (++i == argc || !parseSeconds(argv[i], check.limitSeconds)) {
+      error = "--limit needs a number of seconds from 0 up" +
+              (i < argc ? ", not " + plainText(argv[i], 48) : std::string());
+      return false;
+    }
+    check.limitGiven = true;
+  } else if (arg == "--max-doors") {
+    if (++i == argc || !parseCount(argv[i], check.maxDoors)) {
+      error = "--max-doors needs a whole number from 1 up" +
+              (i < argc ? ", not " + plainText(argv[i], 48) : std::string());
+      return false;
+    }
+  } else if (arg == "--exits-dir") {
+    check.blocked = true;  // the files are the doors' cases
+    return takeName(argc, argv, i, check.exitsDir, error);
+  } else {
+    error = "unknown option " + plainText(arg, 48) + " (a file whose name starts with - goes after --)";
+    return false;
+  }
+  return true;
+}
+
+// False, with one line in `error`, on a command line it cannot make sense of.
+bool parseOptions(int argc, char** argv, Options& options, bool& help, std::string& error) {
   int positional = 0;
+  bool optionsEnded = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    if (arg == "--help" || arg == "-h") {
-      help = true;
-    } else if (arg == "--json") {
-      options.json = true;
-    } else if (arg == "--times") {
-      if (++i == argc || argv[i][0] == '\0') return false;
-      options.timesPath = argv[i];
-    } else if (arg == "--blocked") {
-      options.check.blocked = true;
-    } else if (arg == "--geodesic") {
-      options.check.geodesic = true;
-    } else if (arg == "--limit") {
-      if (++i == argc || !parseSeconds(argv[i], options.check.limitSeconds)) return false;
-      options.check.limitGiven = true;
-    } else if (arg == "--exits-dir") {
-      if (++i == argc || argv[i][0] == '\0') return false;
-      options.check.exitsDir = argv[i];
-      options.check.blocked = true;  // the files are the doors' cases
-    } else if (arg.size() > 1 && arg[0] == '-') {
-      return false;
+    if (!optionsEnded && arg == "--") {
+      optionsEnded = true;
+    } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
+      if (!takeOption(argc, argv, i, options, help, error)) return false;
     } else if (positional < 2) {
       (positional++ == 0 ? options.meshPath : options.exitPath) = arg;
     } else {
+      error = "a third file " + plainText(arg, 48) + "; orvik-check reads MESH and EXITS only";
       return false;
     }
   }
@@ -101,21 +162,39 @@ bool printAll(const std::string& text) {
 int main(int argc, char** argv) {
   Options options;
   bool help = false;
-  if (!parseOptions(argc, argv, options, help)) {
-    printUsage(stderr);
+  std::string error;
+  if (!parseOptions(argc, argv, options, help, error)) {
+    std::fprintf(stderr, "orvik-check: %s; orvik-check --help shows the usage\n", error.c_str());
     return kUsageStatus;
   }
   if (help) {
     printUsage(stdout);
     return printAll("") ? 0 : 2;
   }
+  options.check.progress = ::isatty(STDERR_FILENO) == 1;
   CheckReport report = checkPlanFiles(options.meshPath, options.exitPath, options.check);
+  if (!report.refusal.empty()) {
+    std::fprintf(stderr, "orvik-check: %s\n", report.refusal.c_str());
+    return checkExitStatus(report);
+  }
+  const std::int64_t doorBytes = doorFilesBytes(report);
+  if (doorBytes > kDoorFilesWarningBytes) {
+    std::fprintf(stderr,
+                 "orvik-check: warning: --exits-dir writes %zu files, %lld MB in all "
+                 "(--max-doors bounds the doors)\n",
+                 report.doors.size(), static_cast<long long>(doorBytes / 1000000));
+  }
   // The files first, so that the report can state the status the program
   // really returns. A times file that is one of the inputs would replace
-  // the plan just checked with its figures.
+  // the plan just checked with its figures, and one of the exit files
+  // written in the same run a door's case.
   if (!options.timesPath.empty() && replacesInput(report, options.timesPath)) {
     report.writeFailure =
         "the times file " + options.timesPath + " is a file being checked; nothing is written";
+    std::fprintf(stderr, "orvik-check: %s\n", report.writeFailure.c_str());
+  } else if (!options.timesPath.empty() && isDoorExitFile(report, options.timesPath)) {
+    report.writeFailure = "the times file " + options.timesPath +
+                          " is one of the exit files of --exits-dir; nothing is written";
     std::fprintf(stderr, "orvik-check: %s\n", report.writeFailure.c_str());
   } else if (!writeDoorExitFiles(report)) {
     std::fprintf(stderr, "orvik-check: %s\n", report.writeFailure.c_str());
