@@ -1,0 +1,94 @@
+#include "cost_walk.h"
+
+#include <algorithm>
+
+MovesInto movesInto(const PlanGraph& graph) {
+  const std::size_t n = graph.number.size();
+  MovesInto into;
+  into.start.assign(n + 1, 0);
+  for (const auto& sides : graph.move) {
+    for (const std::int32_t to : sides) {
+      if (to != kNoIndex) ++into.start[static_cast<std::size_t>(to) + 1];
+    }
+  }
+  for (std::size_t i = 0; i < n; ++i) into.start[i + 1] += into.start[i];
+  into.from.resize(static_cast<std::size_t>(into.start[n]));
+  into.side.resize(into.from.size());
+  std::vector<std::int32_t> fill(into.start.begin(), into.start.end() - 1);
+  for (std::size_t c = 0; c < n; ++c) {
+    for (int k = 0; k < kGraphSides; ++k) {
+      const std::int32_t to = graph.move[c][static_cast<std::size_t>(k)];
+      if (to == kNoIndex) continue;
+      const auto at = static_cast<std::size_t>(fill[static_cast<std::size_t>(to)]++);
+      into.from[at] = static_cast<std::int32_t>(c);
+      into.side[at] = static_cast<std::int8_t>(k);
+    }
+  }
+  return into;
+}
+
+// Dial's bucket queue over the costs: bucket b holds the cells whose cost
+// lies in [b w, (b + 1) w), where w is the lowest cost of crossing a cell.
+// A cell taken from bucket b can only make a cell cheaper in a later
+// bucket, so the cells of a bucket are final in whatever order they come;
+// the buckets go round a ring that spans the dearest cell's cost. A ring
+// of more than kMostBuckets takes wider buckets instead, and then a cell
+// may be settled up to one bucket's width above its cheapest cost.
+constexpr std::size_t kMostBuckets = std::size_t{1} << 16;
+
+void walkWithCosts(const PlanGraph& graph, const MovesInto& into,
+                   const std::vector<std::int32_t>& seeds, const std::vector<double>& cellCost,
+                   CostWalk& walk) {
+  (void)graph;
+  const std::size_t n = cellCost.size();
+  walk.cost.assign(n, kNoRoute);
+  walk.toward.assign(n, kNoStep);
+  walk.order.clear();
+  double lowest = kNoRoute;
+  double highest = 0.0;
+  for (const double c : cellCost) {
+    if (c == kNoRoute) continue;
+    lowest = std::min(lowest, c);
+    highest = std::max(highest, c);
+  }
+  if (lowest == kNoRoute) return;
+  const double width = std::max(lowest, highest / kMostBuckets);
+  const std::size_t ring = static_cast<std::size_t>(highest / width) + 2;
+  walk.settled.assign(n, 0);
+  auto& buckets = walk.buckets;
+  if (buckets.size() < ring) buckets.resize(ring);
+  for (auto& b : buckets) b.clear();
+  std::size_t pending = 0;
+  const auto bucketOf = [width](double cost) { return static_cast<std::size_t>(cost / width); };
+  for (const std::int32_t e : seeds) {
+    const auto i = static_cast<std::size_t>(e);
+    if (!(cellCost[i] < walk.cost[i])) continue;
+    walk.cost[i] = cellCost[i];
+    walk.toward[i] = kLeavePlan;
+    buckets[bucketOf(cellCost[i]) % ring].push_back(e);
+    ++pending;
+  }
+  for (std::size_t b = 0; pending > 0; ++b) {
+    std::vector<std::int32_t>& bucket = buckets[b % ring];
+    for (std::size_t next = 0; next < bucket.size(); ++next) {  // may grow while taken
+      const std::int32_t at = bucket[next];
+      --pending;
+      if (walk.settled[static_cast<std::size_t>(at)] != 0) continue;  // listed again when made cheaper
+      walk.settled[static_cast<std::size_t>(at)] = 1;
+      const double cost = walk.cost[static_cast<std::size_t>(at)];
+      walk.order.push_back(at);
+      const auto first = static_cast<std::size_t>(into.start[static_cast<std::size_t>(at)]);
+      const auto last = static_cast<std::size_t>(into.start[static_cast<std::size_t>(at) + 1]);
+      for (std::size_t m = first; m < last; ++m) {
+        const auto c = static_cast<std::size_t>(into.from[m]);
+        const double through = cellCost[c] + cost;
+        if (walk.settled[c] != 0 || !(through < walk.cost[c])) continue;  // a tie keeps the way found first
+        walk.cost[c] = through;
+        walk.toward[c] = into.side[m];
+        buckets[std::max(bucketOf(through), b) % ring].push_back(static_cast<std::int32_t>(c));
+        ++pending;
+      }
+    }
+    bucket.clear();
+  }
+}

@@ -1,0 +1,47 @@
+// One walk with a cost per cell, beside the program's own (4 s a move,
+// depth first, cut off at 448 s): from every cell the cheapest way out of
+// the plan, where crossing a cell costs what the caller says (a walking
+// time that depends on the kind of floor, a wait in a queue). Dijkstra's
+// search from the exits over the graph's moves, run backwards, with a
+// bucket queue.
+#pragma once
+
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+#include "plan_graph.h"
+
+constexpr double kNoRoute = std::numeric_limits<double>::infinity();  // s, the cost of no way out
+constexpr std::int8_t kLeavePlan = kGraphSides;  // toward: the cell is an exit and is left there
+constexpr std::int8_t kNoStep = -1;              // toward: no way out from the cell
+
+// The moves of a graph turned round: for each cell, the cells that a move
+// enters it from and across which of their sides.
+struct MovesInto {
+  std::vector<std::int32_t> start;  // entries of cell i are [start[i], start[i + 1])
+  std::vector<std::int32_t> from;   // the cell a move starts in
+  std::vector<std::int8_t> side;    // the side of `from` it crosses
+};
+
+struct CostWalk {
+  std::vector<double> cost;         // s, from entering the cell to leaving the plan; kNoRoute
+  std::vector<std::int8_t> toward;  // side of the next cell on the way, kLeavePlan or kNoStep
+  std::vector<std::int32_t> order;  // the cells with a way out, cheapest first
+  std::vector<std::vector<std::int32_t>> buckets;  // scratch of the search
+  std::vector<char> settled;                       // scratch: 1 once a cell's cost is final
+};
+
+// Pure: the moves of `graph` turned round.
+MovesInto movesInto(const PlanGraph& graph);
+
+// Needs `into` made from `graph`; cellCost holds one entry a cell, the s to
+// cross it, above 0, or kNoRoute where it may not be entered; every seed a
+// cell index (an exit, left at the cost of crossing it). Leaves `walk`
+// filled; of two ways of equal cost the one found first stays, so equal
+// inputs give equal routes. Exact while the dearest cell costs at most
+// 65,536 times the cheapest; beyond, a cell's cost may exceed its least by
+// up to 1/65,536 of the dearest cell's.
+void walkWithCosts(const PlanGraph& graph, const MovesInto& into,
+                   const std::vector<std::int32_t>& seeds, const std::vector<double>& cellCost,
+                   CostWalk& walk);
