@@ -36,21 +36,19 @@ MovesInto movesInto(const PlanGraph& graph) {
 // may be settled up to one bucket's width above its cheapest cost.
 constexpr std::size_t kMostBuckets = std::size_t{1} << 16;
 
-void walkWithCosts(const PlanGraph& graph, const MovesInto& into,
-                   const std::vector<std::int32_t>& seeds, const std::vector<double>& cellCost,
-                   CostWalk& walk) {
-  (void)graph;
-  const std::size_t n = cellCost.size();
+namespace {
+
+// The search itself: a cell c entered from a settled cell `at` costs
+// crossing(c, at) more; `seedCost(e)` is an exit's cost and `carry(c, at)`
+// is told when c takes its way through `at`. Every crossing lies in
+// [lowest, highest].
+template <typename SeedCost, typename Crossing, typename Carry>
+void bucketWalk(const MovesInto& into, const std::vector<std::int32_t>& seeds, std::size_t n,
+                double lowest, double highest, SeedCost seedCost, Crossing crossing, Carry carry,
+                CostWalk& walk) {
   walk.cost.assign(n, kNoRoute);
   walk.toward.assign(n, kNoStep);
   walk.order.clear();
-  double lowest = kNoRoute;
-  double highest = 0.0;
-  for (const double c : cellCost) {
-    if (c == kNoRoute) continue;
-    lowest = std::min(lowest, c);
-    highest = std::max(highest, c);
-  }
   if (lowest == kNoRoute) return;
   const double width = std::max(lowest, highest / kMostBuckets);
   const std::size_t ring = static_cast<std::size_t>(highest / width) + 2;
@@ -62,33 +60,81 @@ void walkWithCosts(const PlanGraph& graph, const MovesInto& into,
   const auto bucketOf = [width](double cost) { return static_cast<std::size_t>(cost / width); };
   for (const std::int32_t e : seeds) {
     const auto i = static_cast<std::size_t>(e);
-    if (!(cellCost[i] < walk.cost[i])) continue;
-    walk.cost[i] = cellCost[i];
+    const double cost = seedCost(i);
+    if (!(cost < walk.cost[i])) continue;
+    walk.cost[i] = cost;
     walk.toward[i] = kLeavePlan;
-    buckets[bucketOf(cellCost[i]) % ring].push_back(e);
+    buckets[bucketOf(cost) % ring].push_back(e);
     ++pending;
   }
   for (std::size_t b = 0; pending > 0; ++b) {
     std::vector<std::int32_t>& bucket = buckets[b % ring];
     for (std::size_t next = 0; next < bucket.size(); ++next) {  // may grow while taken
-      const std::int32_t at = bucket[next];
+      const auto at = static_cast<std::size_t>(bucket[next]);
       --pending;
-      if (walk.settled[static_cast<std::size_t>(at)] != 0) continue;  // listed again when made cheaper
-      walk.settled[static_cast<std::size_t>(at)] = 1;
-      const double cost = walk.cost[static_cast<std::size_t>(at)];
-      walk.order.push_back(at);
-      const auto first = static_cast<std::size_t>(into.start[static_cast<std::size_t>(at)]);
-      const auto last = static_cast<std::size_t>(into.start[static_cast<std::size_t>(at) + 1]);
+      if (walk.settled[at] != 0) continue;  // listed again when made cheaper
+      walk.settled[at] = 1;
+      const double cost = walk.cost[at];
+      walk.order.push_back(static_cast<std::int32_t>(at));
+      const auto first = static_cast<std::size_t>(into.start[at]);
+      const auto last = static_cast<std::size_t>(into.start[at + 1]);
       for (std::size_t m = first; m < last; ++m) {
         const auto c = static_cast<std::size_t>(into.from[m]);
-        const double through = cellCost[c] + cost;
-        if (walk.settled[c] != 0 || !(through < walk.cost[c])) continue;  // a tie keeps the way found first
+        if (walk.settled[c] != 0) continue;
+        const double through = crossing(c, at) + cost;
+        if (!(through < walk.cost[c])) continue;  // a tie keeps the way found first
         walk.cost[c] = through;
         walk.toward[c] = into.side[m];
+        carry(c, at);
         buckets[std::max(bucketOf(through), b) % ring].push_back(static_cast<std::int32_t>(c));
         ++pending;
       }
     }
     bucket.clear();
   }
+}
+
+}  // namespace
+
+void walkWithCosts(const PlanGraph& graph, const MovesInto& into,
+                   const std::vector<std::int32_t>& seeds, const std::vector<double>& cellCost,
+                   CostWalk& walk) {
+  (void)graph;
+  double lowest = kNoRoute;
+  double highest = 0.0;
+  for (const double c : cellCost) {
+    if (c == kNoRoute) continue;
+    lowest = std::min(lowest, c);
+    highest = std::max(highest, c);
+  }
+  bucketWalk(
+      into, seeds, cellCost.size(), lowest, highest, [&](std::size_t e) { return cellCost[e]; },
+      [&](std::size_t c, std::size_t) { return cellCost[c]; }, [](std::size_t, std::size_t) {},
+      walk);
+}
+
+void walkWithQueues(const PlanGraph& graph, const MovesInto& into,
+                    const std::vector<std::int32_t>& seeds, const std::vector<double>& crossing,
+                    const std::vector<double>& load, const std::vector<double>& rate,
+                    CostWalk& walk) {
+  (void)graph;
+  const std::size_t n = crossing.size();
+  double slowest = kNoRoute;
+  for (const double r : rate) slowest = std::min(slowest, r);
+  double lowest = kNoRoute;
+  double highest = 0.0;
+  for (std::size_t c = 0; c < n; ++c) {
+    lowest = std::min(lowest, crossing[c]);
+    highest = std::max({highest, crossing[c], load[c] / slowest});
+  }
+  walk.rate.assign(n, kNoRoute);
+  const auto cost = [&](std::size_t c, double pace) { return std::max(crossing[c], load[c] / pace); };
+  bucketWalk(
+      into, seeds, n, lowest, highest,
+      [&](std::size_t e) {
+        walk.rate[e] = rate[e];
+        return cost(e, rate[e]);
+      },
+      [&](std::size_t c, std::size_t at) { return cost(c, std::min(rate[c], walk.rate[at])); },
+      [&](std::size_t c, std::size_t at) { walk.rate[c] = std::min(rate[c], walk.rate[at]); }, walk);
 }

@@ -30,6 +30,7 @@ struct CostWalk {
   std::vector<std::int32_t> order;  // the cells with a way out, cheapest first
   std::vector<std::vector<std::int32_t>> buckets;  // scratch of the search
   std::vector<char> settled;                       // scratch: 1 once a cell's cost is final
+  std::vector<double> rate;                        // walkWithQueues: persons per second, the slowest on the way
 };
 
 // Pure: the moves of `graph` turned round.
@@ -45,3 +46,16 @@ MovesInto movesInto(const PlanGraph& graph);
 void walkWithCosts(const PlanGraph& graph, const MovesInto& into,
                    const std::vector<std::int32_t>& seeds, const std::vector<double>& cellCost,
                    CostWalk& walk);
+
+// A walk through queues: a cell holding load[c] persons costs the longer of
+// crossing[c] and the time they take to pass the slowest cell of its way
+// out, at rate[] persons per second (its own rate or one further on). The
+// people ahead in a stream that runs into a queue are then counted as
+// queueing already, which they will be by the time one gets there. The
+// way of a cell is the cheapest given the ways already found for the cells
+// nearer the exits. Needs every crossing above 0, every rate above 0 and
+// finite, the other conditions of walkWithCosts.
+void walkWithQueues(const PlanGraph& graph, const MovesInto& into,
+                    const std::vector<std::int32_t>& seeds, const std::vector<double>& crossing,
+                    const std::vector<double>& load, const std::vector<double>& rate,
+                    CostWalk& walk);

@@ -23,7 +23,7 @@ struct FlowState {
   std::vector<double> people{};   // persons in the cell
   std::vector<double> ready{};    // of them, persons who have crossed it
   std::vector<double> ring{};     // ringSize slots a cell: persons who will have crossed it at a step
-  std::vector<double> send{};     // persons the cell sends in this step
+  std::vector<double> send{};     // persons the cell sends across each side (4 a cell) in this step
   std::vector<double> demand{};   // persons sent towards the cell in this step
   std::vector<double> outNow{};   // persons who left the cell in this step
   std::vector<double> outRate{};  // persons per second, the cell's remembered outflow
@@ -35,19 +35,24 @@ struct FlowState {
   CostWalk nearest{};             // the walk with free crossing times, fixed
   CostWalk current{};             // the routes people follow now
   std::vector<double> cellCost{}; // s, scratch of the route estimate
+  std::vector<double> load{};     // persons, scratch of the route estimate
+  std::vector<std::uint8_t> ways{};  // per cell: bit k, people go on across side k; kLeaveWay, out
   // Counts.
   std::vector<double> doorOut{};  // persons out through each door
   double out = 0.0;             // persons out
 };
 
-// Leaves state.nearest, and state.current as a copy of it.
+constexpr std::uint8_t kLeaveWay = 1 << kGraphSides;  // the cell is an exit and is left there
+
+// Leaves state.nearest, state.current as a copy of it, and the ways.
 void planNearestRoutes(FlowState& state);
 
 // After a step: folds the step's outflow into each cell's remembered rate.
 void rememberOutflow(FlowState& state);
 
 // With RouteChoice::Quickest: routes by crossing time or, where people wait,
-// the time the cell's content takes to leave at its remembered rate.
+// the time the cell's content takes to leave at its remembered rate; and
+// the ways that follow from them.
 void estimateRoutes(FlowState& state);
 
 // After planNearestRoutes: per cell, when it would have emptied had nobody

@@ -37,7 +37,7 @@ void prepareCells(FlowState& s, const PlanGraph& g, const EgressInput& in) {
   s.people.assign(n, 0.0);
   s.ready.assign(n, 0.0);
   s.ring.assign(n * static_cast<std::size_t>(s.ringSize), 0.0);
-  s.send.assign(n, 0.0);
+  s.send.assign(n * kGraphSides, 0.0);
   s.demand.assign(n, 0.0);
   s.outNow.assign(n, 0.0);
   s.exitDoor.assign(n, -1);
@@ -65,7 +65,9 @@ double sideCapacity(const FlowState& s, std::size_t from, std::size_t to) {
   return std::min(s.flowStep[s.graph.kind[from]], s.flowStep[s.graph.kind[to]]);
 }
 
-// Everything a cell wants to send in step t, from the state at its start.
+// Everything a cell wants to send in step t, from the state at its start:
+// all who have crossed it, up to the summed capacity of its ways, shared
+// among them by capacity.
 void gatherSends(FlowState& s, int t) {
   const std::size_t n = s.graph.number.size();
   const auto slot = static_cast<std::size_t>(t % s.ringSize);
@@ -73,17 +75,23 @@ void gatherSends(FlowState& s, int t) {
     double& due = s.ring[c * static_cast<std::size_t>(s.ringSize) + slot];
     s.ready[c] += due;
     due = 0.0;
-    s.send[c] = 0.0;
     s.outNow[c] = 0.0;
-    const std::int8_t k = s.current.toward[c];
-    if (s.ready[c] <= 0.0 || k == kNoStep) continue;
-    if (k == kLeavePlan) {
-      s.send[c] = std::min(s.ready[c], s.flowStep[s.graph.kind[c]]);
-      continue;
+    double* send = &s.send[c * kGraphSides];
+    std::fill(send, send + kGraphSides, 0.0);
+    const std::uint8_t ways = s.ways[c];
+    if (s.ready[c] <= 0.0 || ways == kLeaveWay || ways == 0) continue;
+    double capacity = 0.0;
+    for (int k = 0; k < kGraphSides; ++k) {
+      if ((ways & (1 << k)) == 0) continue;
+      send[k] = sideCapacity(s, c, static_cast<std::size_t>(s.graph.move[c][static_cast<std::size_t>(k)]));
+      capacity += send[k];
     }
-    const auto to = static_cast<std::size_t>(s.graph.move[c][static_cast<std::size_t>(k)]);
-    s.send[c] = std::min(s.ready[c], sideCapacity(s, c, to));
-    s.demand[to] += s.send[c];
+    const double share = std::min(s.ready[c], capacity) / capacity;
+    for (int k = 0; k < kGraphSides; ++k) {
+      if (send[k] <= 0.0) continue;
+      send[k] *= share;
+      s.demand[static_cast<std::size_t>(s.graph.move[c][static_cast<std::size_t>(k)])] += send[k];
+    }
   }
 }
 
@@ -105,18 +113,22 @@ void shareRoom(FlowState& s) {
 void moveSends(FlowState& s, int t) {
   const std::size_t n = s.graph.number.size();
   for (std::size_t c = 0; c < n; ++c) {
-    if (s.send[c] <= 0.0) continue;
-    const std::int8_t k = s.current.toward[c];
-    double moved = s.send[c];
-    if (k == kLeavePlan) {
+    if (s.ready[c] <= 0.0) continue;
+    double moved = 0.0;
+    if (s.ways[c] == kLeaveWay) {
+      moved = std::min(s.ready[c], s.flowStep[s.graph.kind[c]]);
       s.doorOut[static_cast<std::size_t>(s.exitDoor[c])] += moved;
       s.out += moved;
-    } else {
-      const auto to = static_cast<std::size_t>(s.graph.move[c][static_cast<std::size_t>(k)]);
-      moved *= s.demand[to];
-      enter(s, to, moved, t);
     }
-    s.ready[c] -= moved;
+    for (int k = 0; k < kGraphSides; ++k) {
+      const double sent = s.send[c * kGraphSides + static_cast<std::size_t>(k)];
+      if (sent <= 0.0) continue;
+      const auto to = static_cast<std::size_t>(s.graph.move[c][static_cast<std::size_t>(k)]);
+      const double entered = sent * s.demand[to];
+      enter(s, to, entered, t);
+      moved += entered;
+    }
+    s.ready[c] = std::max(0.0, s.ready[c] - moved);
     s.people[c] = std::max(0.0, s.people[c] - moved);
     s.outNow[c] = moved;
   }

@@ -1,5 +1,6 @@
-// Where people head. Every cell sends all who have crossed it to one
-// neighbour (or out, at an exit): the next cell on its cheapest way out.
+// Where people head. Every cell sends all who have crossed it to the next
+// cell on its cheapest way out (or out, at an exit), shared with the
+// neighbours whose way is about as cheap.
 // With the nearest route the cost of a cell is the time to cross it at its
 // kind's free speed. With the quickest route a cell that holds people costs
 // the longer of that and its content over the rate at which it has been
@@ -21,6 +22,30 @@ double capacityRate(const FlowState& s, std::size_t c) {
   return s.flowStep[s.graph.kind[c]] / s.dt;
 }
 
+// A neighbour whose way out costs no more than the best neighbour's, to
+// rounding, gets a part of the people too: across open floor two sides
+// often lead on equally well (a diagonal walk is a staircase of side
+// moves), and a crowd spreads over both instead of filing along one line
+// of cells. Every such neighbour costs less than the cell itself, so
+// people never go round in a circle.
+constexpr double kEqualCost = 1e-9;  // relative difference of two costs taken as equal
+
+void chooseWays(FlowState& s) {
+  const CostWalk& w = s.current;
+  const std::size_t n = s.graph.number.size();
+  s.ways.assign(n, 0);
+  for (std::size_t c = 0; c < n; ++c) {
+    if (w.toward[c] == kLeavePlan) s.ways[c] = kLeaveWay;
+    if (w.toward[c] < 0 || w.toward[c] >= kGraphSides) continue;
+    const double best = w.cost[static_cast<std::size_t>(s.graph.move[c][static_cast<std::size_t>(w.toward[c])])];
+    const double within = best * (1.0 + kEqualCost);
+    for (int k = 0; k < kGraphSides; ++k) {
+      const std::int32_t to = s.graph.move[c][static_cast<std::size_t>(k)];
+      if (to != kNoIndex && w.cost[static_cast<std::size_t>(to)] <= within) s.ways[c] |= 1 << k;
+    }
+  }
+}
+
 }  // namespace
 
 void planNearestRoutes(FlowState& s) {
@@ -29,7 +54,9 @@ void planNearestRoutes(FlowState& s) {
   for (std::size_t c = 0; c < n; ++c) s.cellCost[c] = s.crossSeconds[s.graph.kind[c]];
   walkWithCosts(s.graph, s.into, s.input.exits, s.cellCost, s.nearest);
   s.current = s.nearest;
+  chooseWays(s);
   s.outRate.resize(n);
+  s.load.resize(n);
   for (std::size_t c = 0; c < n; ++c) s.outRate[c] = capacityRate(s, c);
 }
 
@@ -50,10 +77,11 @@ void rememberOutflow(FlowState& s) {
 void estimateRoutes(FlowState& s) {
   const std::size_t n = s.graph.number.size();
   for (std::size_t c = 0; c < n; ++c) {
-    const double cross = s.crossSeconds[s.graph.kind[c]];
-    s.cellCost[c] = s.people[c] < kPersonTrace ? cross : std::max(cross, s.people[c] / s.outRate[c]);
+    s.cellCost[c] = s.crossSeconds[s.graph.kind[c]];
+    s.load[c] = s.people[c] < kPersonTrace ? 0.0 : s.people[c];
   }
-  walkWithCosts(s.graph, s.into, s.input.exits, s.cellCost, s.current);
+  walkWithQueues(s.graph, s.into, s.input.exits, s.cellCost, s.load, s.outRate, s.current);
+  chooseWays(s);
 }
 
 // The cells are taken dearest first, so that every cell whose nearest way
