@@ -41,11 +41,12 @@ namespace {
 // The search itself: a cell c entered from a settled cell `at` costs
 // crossing(c, at) more; `seedCost(e)` is an exit's cost and `carry(c, at)`
 // is told when c takes its way through `at`. Every crossing lies in
-// [lowest, highest].
-template <typename SeedCost, typename Crossing, typename Carry>
+// [lowest, highest]. The search stops once `wanted` cells for which
+// isWanted(c) holds are settled.
+template <typename SeedCost, typename Crossing, typename Carry, typename IsWanted>
 void bucketWalk(const MovesInto& into, const std::vector<std::int32_t>& seeds, std::size_t n,
                 double lowest, double highest, SeedCost seedCost, Crossing crossing, Carry carry,
-                CostWalk& walk) {
+                IsWanted isWanted, std::size_t wanted, CostWalk& walk) {
   walk.cost.assign(n, kNoRoute);
   walk.toward.assign(n, kNoStep);
   walk.order.clear();
@@ -53,27 +54,36 @@ void bucketWalk(const MovesInto& into, const std::vector<std::int32_t>& seeds, s
   const double width = std::max(lowest, highest / kMostBuckets);
   const std::size_t ring = static_cast<std::size_t>(highest / width) + 2;
   walk.settled.assign(n, 0);
-  auto& buckets = walk.buckets;
-  if (buckets.size() < ring) buckets.resize(ring);
-  for (auto& b : buckets) b.clear();
+  // Each bucket is a list threaded through the entries, newest first.
+  walk.bucketHead.assign(ring, -1);
+  walk.entryCell.clear();
+  walk.entryNext.clear();
   std::size_t pending = 0;
   const auto bucketOf = [width](double cost) { return static_cast<std::size_t>(cost / width); };
+  const auto push = [&](std::size_t bucket, std::size_t c) {
+    std::int32_t& head = walk.bucketHead[bucket % ring];
+    walk.entryCell.push_back(static_cast<std::int32_t>(c));
+    walk.entryNext.push_back(head);
+    head = static_cast<std::int32_t>(walk.entryCell.size() - 1);
+    ++pending;
+  };
   for (const std::int32_t e : seeds) {
     const auto i = static_cast<std::size_t>(e);
     const double cost = seedCost(i);
     if (!(cost < walk.cost[i])) continue;
     walk.cost[i] = cost;
     walk.toward[i] = kLeavePlan;
-    buckets[bucketOf(cost) % ring].push_back(e);
-    ++pending;
+    push(bucketOf(cost), i);
   }
-  for (std::size_t b = 0; pending > 0; ++b) {
-    std::vector<std::int32_t>& bucket = buckets[b % ring];
-    for (std::size_t next = 0; next < bucket.size(); ++next) {  // may grow while taken
-      const auto at = static_cast<std::size_t>(bucket[next]);
+  for (std::size_t b = 0; pending > 0 && wanted > 0; ++b) {
+    std::int32_t& head = walk.bucketHead[b % ring];
+    while (head >= 0) {  // the bucket may grow while taken
+      const auto at = static_cast<std::size_t>(walk.entryCell[static_cast<std::size_t>(head)]);
+      head = walk.entryNext[static_cast<std::size_t>(head)];
       --pending;
       if (walk.settled[at] != 0) continue;  // listed again when made cheaper
       walk.settled[at] = 1;
+      if (isWanted(at)) --wanted;
       const double cost = walk.cost[at];
       walk.order.push_back(static_cast<std::int32_t>(at));
       const auto first = static_cast<std::size_t>(into.start[at]);
@@ -86,11 +96,9 @@ void bucketWalk(const MovesInto& into, const std::vector<std::int32_t>& seeds, s
         walk.cost[c] = through;
         walk.toward[c] = into.side[m];
         carry(c, at);
-        buckets[std::max(bucketOf(through), b) % ring].push_back(static_cast<std::int32_t>(c));
-        ++pending;
+        push(std::max(bucketOf(through), b), c);
       }
     }
-    bucket.clear();
   }
 }
 
@@ -110,7 +118,7 @@ void walkWithCosts(const PlanGraph& graph, const MovesInto& into,
   bucketWalk(
       into, seeds, cellCost.size(), lowest, highest, [&](std::size_t e) { return cellCost[e]; },
       [&](std::size_t c, std::size_t) { return cellCost[c]; }, [](std::size_t, std::size_t) {},
-      walk);
+      [](std::size_t) { return false; }, 1, walk);
 }
 
 void walkWithQueues(const PlanGraph& graph, const MovesInto& into,
@@ -120,13 +128,18 @@ void walkWithQueues(const PlanGraph& graph, const MovesInto& into,
   (void)graph;
   const std::size_t n = crossing.size();
   double slowest = kNoRoute;
-  for (const double r : rate) slowest = std::min(slowest, r);
+  double heaviest = 0.0;
   double lowest = kNoRoute;
   double highest = 0.0;
+  std::size_t wanted = 0;
   for (std::size_t c = 0; c < n; ++c) {
+    slowest = std::min(slowest, rate[c]);
+    heaviest = std::max(heaviest, load[c]);
     lowest = std::min(lowest, crossing[c]);
-    highest = std::max({highest, crossing[c], load[c] / slowest});
+    highest = std::max(highest, crossing[c]);
+    if (load[c] > 0.0) ++wanted;
   }
+  highest = std::max(highest, heaviest / slowest);
   walk.rate.assign(n, kNoRoute);
   const auto cost = [&](std::size_t c, double pace) { return std::max(crossing[c], load[c] / pace); };
   bucketWalk(
@@ -136,5 +149,6 @@ void walkWithQueues(const PlanGraph& graph, const MovesInto& into,
         return cost(e, rate[e]);
       },
       [&](std::size_t c, std::size_t at) { return cost(c, std::min(rate[c], walk.rate[at])); },
-      [&](std::size_t c, std::size_t at) { walk.rate[c] = std::min(rate[c], walk.rate[at]); }, walk);
+      [&](std::size_t c, std::size_t at) { walk.rate[c] = std::min(rate[c], walk.rate[at]); },
+      [&](std::size_t c) { return load[c] > 0.0; }, wanted, walk);
 }

@@ -28,7 +28,9 @@ struct CostWalk {
   std::vector<double> cost;         // s, from entering the cell to leaving the plan; kNoRoute
   std::vector<std::int8_t> toward;  // side of the next cell on the way, kLeavePlan or kNoStep
   std::vector<std::int32_t> order;  // the cells with a way out, cheapest first
-  std::vector<std::vector<std::int32_t>> buckets;  // scratch of the search
+  std::vector<std::int32_t> bucketHead;  // scratch of the search: first entry of each bucket, -1
+  std::vector<std::int32_t> entryCell;   // scratch: the cell of each entry
+  std::vector<std::int32_t> entryNext;   // scratch: the next entry of its bucket, -1
   std::vector<char> settled;                       // scratch: 1 once a cell's cost is final
   std::vector<double> rate;                        // walkWithQueues: persons per second, the slowest on the way
 };
@@ -53,8 +55,10 @@ void walkWithCosts(const PlanGraph& graph, const MovesInto& into,
 // people ahead in a stream that runs into a queue are then counted as
 // queueing already, which they will be by the time one gets there. The
 // way of a cell is the cheapest given the ways already found for the cells
-// nearer the exits. Needs every crossing above 0, every rate above 0 and
-// finite, the other conditions of walkWithCosts.
+// nearer the exits. The search stops once every cell with a load is
+// settled: beyond, `settled` is 0 and costs and ways are unfinished. Needs
+// every crossing above 0, every rate above 0 and finite, every load from 0
+// up, the other conditions of walkWithCosts.
 void walkWithQueues(const PlanGraph& graph, const MovesInto& into,
                     const std::vector<std::int32_t>& seeds, const std::vector<double>& crossing,
                     const std::vector<double>& load, const std::vector<double>& rate,

@@ -1,5 +1,9 @@
 // The limits of a scenario against a run, and the runs with each door
 // blocked in turn.
+#include <algorithm>
+#include <atomic>
+#include <thread>
+
 #include "egress.h"
 
 std::vector<LimitOutcome> judgeLimits(const ScenarioOnPlan& on, const Scenario& scenario,
@@ -18,21 +22,33 @@ std::vector<LimitOutcome> judgeLimits(const ScenarioOnPlan& on, const Scenario& 
   return limits;
 }
 
+// The cases are independent runs of a pure model: they are shared out
+// among the machine's cores, each case's result in its own place, so the
+// report is the same however many there are.
 std::vector<BlockedCase> blockEachDoor(const PlanGraph& graph, const ScenarioOnPlan& on,
                                        const Scenario& scenario) {
   std::vector<BlockedCase> cases;
   for (std::size_t d = 0; d < on.doorBlocked.size(); ++d) {
-    if (on.doorBlocked[d]) continue;
-    const EgressInput input = withDoorBlocked(on, graph, static_cast<int>(d));
-    BlockedCase c{static_cast<int>(d), runEgress(graph, input), {}};
-    c.limits = judgeLimits(on, scenario, c.outcome);
-    // The cells' figures of every case would take memory by doors x cells.
-    c.outcome.clearSeconds = {};
-    c.outcome.peakDensity = {};
-    c.outcome.waitSeconds = {};
-    c.outcome.walkSeconds = {};
-    cases.push_back(std::move(c));
+    if (!on.doorBlocked[d]) cases.push_back(BlockedCase{static_cast<int>(d), {}, {}});
   }
+  std::atomic<std::size_t> next{0};
+  const auto work = [&] {
+    for (std::size_t i = next++; i < cases.size(); i = next++) {
+      BlockedCase& c = cases[i];
+      c.outcome = runEgress(graph, withDoorBlocked(on, graph, c.door));
+      c.limits = judgeLimits(on, scenario, c.outcome);
+      // The cells' figures of every case would take memory by doors x cells.
+      c.outcome.clearSeconds = {};
+      c.outcome.peakDensity = {};
+      c.outcome.waitSeconds = {};
+      c.outcome.walkSeconds = {};
+    }
+  };
+  const unsigned helpers = std::min<unsigned>(std::thread::hardware_concurrency(), 8);
+  std::vector<std::thread> threads;
+  for (unsigned t = 1; t < helpers && t < cases.size(); ++t) threads.emplace_back(work);
+  work();
+  for (std::thread& t : threads) t.join();
   return cases;
 }
 

@@ -3,6 +3,7 @@
 # is the command.
 find_package(tomlplusplus 3 REQUIRED)
 find_package(PkgConfig REQUIRED)
+find_package(Threads REQUIRED)
 pkg_check_modules(CAIRO REQUIRED IMPORTED_TARGET cairo)
 
 add_library(orvik_egress STATIC
@@ -19,7 +20,7 @@ add_library(orvik_egress STATIC
   ${CMAKE_CURRENT_LIST_DIR}/chart.cpp)
 target_include_directories(orvik_egress PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(orvik_egress PUBLIC orvik_core orvik_analysis
-  PRIVATE tomlplusplus::tomlplusplus nlohmann_json::nlohmann_json PkgConfig::CAIRO)
+  PRIVATE Threads::Threads tomlplusplus::tomlplusplus nlohmann_json::nlohmann_json PkgConfig::CAIRO)
 
 add_executable(orvik-egress ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
 target_link_libraries(orvik-egress PRIVATE orvik_egress)

@@ -40,7 +40,7 @@ struct EgressInput {
   std::vector<int> doorOfExit;        // door (from 0) of each entry of `exits`
   int doorCount;                      // doors, blocked ones included
   RouteChoice route;
-  double rerouteSeconds;              // s between two estimates of the waits
+  double rerouteSeconds;              // s between two estimates of the waits; 0 every step
   double waitMemorySeconds;           // s, how long a cell's outflow rate is remembered
   double preMovementSeconds;          // s before anyone moves; added to every time
   double maxSeconds;                  // s of movement after which the run stops

@@ -30,18 +30,21 @@ double capacityRate(const FlowState& s, std::size_t c) {
 // people never go round in a circle.
 constexpr double kEqualCost = 1e-9;  // relative difference of two costs taken as equal
 
-void chooseWays(FlowState& s) {
+// For every cell, or only those that hold people.
+void chooseWays(FlowState& s, bool all) {
   const CostWalk& w = s.current;
   const std::size_t n = s.graph.number.size();
   s.ways.assign(n, 0);
   for (std::size_t c = 0; c < n; ++c) {
+    if (!all && !(s.people[c] > 0.0)) continue;
     if (w.toward[c] == kLeavePlan) s.ways[c] = kLeaveWay;
     if (w.toward[c] < 0 || w.toward[c] >= kGraphSides) continue;
     const double best = w.cost[static_cast<std::size_t>(s.graph.move[c][static_cast<std::size_t>(w.toward[c])])];
     const double within = best * (1.0 + kEqualCost);
     for (int k = 0; k < kGraphSides; ++k) {
       const std::int32_t to = s.graph.move[c][static_cast<std::size_t>(k)];
-      if (to != kNoIndex && w.cost[static_cast<std::size_t>(to)] <= within) s.ways[c] |= 1 << k;
+      if (to == kNoIndex || w.cost[static_cast<std::size_t>(to)] > within) continue;
+      if (w.settled.empty() || w.settled[static_cast<std::size_t>(to)] != 0) s.ways[c] |= 1 << k;
     }
   }
 }
@@ -54,7 +57,7 @@ void planNearestRoutes(FlowState& s) {
   for (std::size_t c = 0; c < n; ++c) s.cellCost[c] = s.crossSeconds[s.graph.kind[c]];
   walkWithCosts(s.graph, s.into, s.input.exits, s.cellCost, s.nearest);
   s.current = s.nearest;
-  chooseWays(s);
+  chooseWays(s, true);
   s.outRate.resize(n);
   s.load.resize(n);
   for (std::size_t c = 0; c < n; ++c) s.outRate[c] = capacityRate(s, c);
@@ -78,10 +81,10 @@ void estimateRoutes(FlowState& s) {
   const std::size_t n = s.graph.number.size();
   for (std::size_t c = 0; c < n; ++c) {
     s.cellCost[c] = s.crossSeconds[s.graph.kind[c]];
-    s.load[c] = s.people[c] < kPersonTrace ? 0.0 : s.people[c];
+    s.load[c] = s.people[c];
   }
   walkWithQueues(s.graph, s.into, s.input.exits, s.cellCost, s.load, s.outRate, s.current);
-  chooseWays(s);
+  chooseWays(s, false);  // people only ever move into cells on a way
 }
 
 // The cells are taken dearest first, so that every cell whose nearest way

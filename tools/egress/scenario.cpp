@@ -149,7 +149,7 @@ bool readRoute(Parse& p, const toml::node& node, Scenario& s) {
 
 bool readTop(Parse& p, const toml::key& key, const toml::node& value, Scenario& s) {
   if (key == "cell_side") return readNumber(p, value, "cell_side", Bound::Positive, s.cellSide);
-  if (key == "reroute_every") return readNumber(p, value, "reroute_every", Bound::Positive, s.rerouteSeconds);
+  if (key == "reroute_every") return readNumber(p, value, "reroute_every", Bound::NotNegative, s.rerouteSeconds);
   if (key == "wait_memory") return readNumber(p, value, "wait_memory", Bound::Positive, s.waitMemorySeconds);
   if (key == "pre_movement") return readNumber(p, value, "pre_movement", Bound::NotNegative, s.preMovementSeconds);
   if (key == "max_seconds") return readNumber(p, value, "max_seconds", Bound::Positive, s.maxSeconds);

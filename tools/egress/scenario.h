@@ -55,7 +55,7 @@ struct Scenario {
   std::string path;                // as given; messages name it
   double cellSide = 0.5;           // m
   RouteChoice route = RouteChoice::Quickest;
-  double rerouteSeconds = 1.0;     // s
+  double rerouteSeconds = 0.0;     // s; 0: every step
   double waitMemorySeconds = 4.0;  // s
   double preMovementSeconds = 0.0; // s
   double maxSeconds = 3600.0;      // s
