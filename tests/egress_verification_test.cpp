@@ -214,3 +214,98 @@ TEST(EgressVerification, StairFootHoldsTheQueue) {
 }
 
 }  // namespace
+
+namespace {
+
+// A platform of 1,000 people, 10 m by 25 m at 0.2 m a cell, with two
+// 2.4 m stairs and two 1 m escalators (stopped, so at a stair's 55.5
+// persons per metre per minute) up from its top side, each to a door of its
+// own named in the exit cells' tags. With one escalator out: 2 x 2.4 x 55.5
+// + 55.5 = 321.9 persons a minute, 3.11 min.
+std::vector<std::string> platformPlan() {
+  const std::string platform(125, 'p');
+  std::string up(125, ' ');
+  std::string doors(125, ' ');
+  const auto opening = [&](int from, int width, char way, char door) {
+    up.replace(static_cast<std::size_t>(from), static_cast<std::size_t>(width), std::string(static_cast<std::size_t>(width), way));
+    doors.replace(static_cast<std::size_t>(from), static_cast<std::size_t>(width), std::string(static_cast<std::size_t>(width), door));
+  };
+  opening(7, 12, 's', '1');
+  opening(39, 5, 'e', '2');
+  opening(79, 5, 'e', '3');
+  opening(105, 12, 's', '4');
+  std::vector<std::string> rows{doors};
+  for (int i = 0; i < 20; ++i) rows.push_back(up);
+  for (int i = 0; i < 50; ++i) rows.push_back(platform);
+  return rows;
+}
+
+const std::map<char, CellDrawing> kPlatformLegend = {
+    {'p', {"platform", false, ""}},
+    {'s', {"stair", false, ""}},
+    {'e', {"escalator", false, ""}},
+    {'1', {"exit", true, "exit;door=Stair%201"}},
+    {'2', {"exit", true, "exit;door=Escalator%201"}},
+    {'3', {"exit", true, "exit;door=Escalator%202"}},
+    {'4', {"exit", true, "exit;door=Stair%202"}}};
+
+struct PlatformCase {
+  HandFigure hand;      // the platform's line
+  double modelSeconds;  // the platform's clearing time in the model
+  bool passed;          // the 4-minute limit
+};
+
+PlatformCase platformWithout(const std::string& blocked) {
+  EgressCase c;
+  setUpCase(drawPlan(platformPlan(), kPlatformLegend),
+            "cell_side = 0.2\n[people.count]\nplatform = 1000\n[limits.cleared]\nplatform = 240\n"
+            "[doors]\nblocked = [" + blocked + "]\n",
+            c);
+  const EgressOutcome r = runEgress(c.graph, c.on.input);
+  const std::vector<HandFigure> hand = handFigures(c.graph, c.on.input);
+  const auto platform = std::find_if(hand.begin(), hand.end(), [&](const HandFigure& h) {
+    return h.kind >= 0 && c.graph.kindWords[static_cast<std::size_t>(h.kind)] == "platform";
+  });
+  EXPECT_NE(platform, hand.end());
+  const std::vector<LimitOutcome> limits = judgeLimits(c.on, c.scenario, r);
+  EXPECT_EQ(limits.size(), 1u);
+  return PlatformCase{*platform, r.kindCleared[static_cast<std::size_t>(platform->kind)], limits[0].passed};
+}
+
+TEST(EgressVerification, HandCalculationOfAPlatform) {
+  const double perMinute = 55.5 / 60.0;  // persons per metre per second
+  const PlatformCase escalatorOut = platformWithout("\"Escalator 2\"");
+  EXPECT_NEAR(escalatorOut.hand.capacity * 60.0, 321.9, 0.05);
+  EXPECT_NEAR(escalatorOut.hand.flowSeconds / 60.0, 3.11, 0.005);
+  EXPECT_NEAR(escalatorOut.hand.capacity, (2 * 2.4 + 1.0) * perMinute, 1e-9);
+  noteMeasured("platform, escalator out, hand (s)", escalatorOut.hand.flowSeconds);
+  noteMeasured("platform, escalator out, longest walk to a stair (s)", escalatorOut.hand.longestWalk);
+  noteMeasured("platform, escalator out, model (s)", escalatorOut.modelSeconds);
+  EXPECT_GE(escalatorOut.modelSeconds, escalatorOut.hand.flowSeconds);
+  EXPECT_LE(escalatorOut.modelSeconds, escalatorOut.hand.flowSeconds + escalatorOut.hand.longestWalk);
+  EXPECT_TRUE(escalatorOut.passed);
+
+  // "With one stair out instead": a stair and both escalators, 244.2
+  // persons a minute, 4.10 min; it fails the 4 minutes too.
+  const PlatformCase stairOut = platformWithout("\"Stair 2\"");
+  EXPECT_NEAR(stairOut.hand.capacity * 60.0, 244.2, 0.05);
+  EXPECT_NEAR(stairOut.hand.flowSeconds / 60.0, 4.10, 0.005);
+  noteMeasured("platform, stair out, hand (s)", stairOut.hand.flowSeconds);
+  noteMeasured("platform, stair out, model (s)", stairOut.modelSeconds);
+  EXPECT_GE(stairOut.modelSeconds, stairOut.hand.flowSeconds);
+  EXPECT_LE(stairOut.modelSeconds, stairOut.hand.flowSeconds + stairOut.hand.longestWalk);
+  EXPECT_FALSE(stairOut.passed);
+
+  // 188.7 persons a minute and 5.30 min are one stair and one escalator
+  // left: a stair out as well as the escalator.
+  const PlatformCase bothOut = platformWithout("\"Stair 2\", 3");
+  EXPECT_NEAR(bothOut.hand.capacity * 60.0, 188.7, 0.05);
+  EXPECT_NEAR(bothOut.hand.flowSeconds / 60.0, 5.30, 0.005);
+  noteMeasured("platform, stair and escalator out, hand (s)", bothOut.hand.flowSeconds);
+  noteMeasured("platform, stair and escalator out, model (s)", bothOut.modelSeconds);
+  EXPECT_GE(bothOut.modelSeconds, bothOut.hand.flowSeconds);
+  EXPECT_LE(bothOut.modelSeconds, bothOut.hand.flowSeconds + bothOut.hand.longestWalk);
+  EXPECT_FALSE(bothOut.passed);
+}
+
+}  // namespace

@@ -112,7 +112,8 @@ void keepLastOfEach(std::vector<RawRecord>& records, PlanWarnings& warnings, con
                " is named again later; this record is replaced by the later one");
       continue;
     }
-    records[kept++] = std::move(records[i]);
+    if (kept != i) records[kept] = std::move(records[i]);  // never onto itself: that empties a name
+    ++kept;
   }
   records.resize(kept);
 }

@@ -55,26 +55,34 @@ std::vector<HandFigure> handFigures(const PlanGraph& g, const EgressInput& in) {
   walkWithCosts(g, into, in.exits, cost, walk);
   figures.push_back(figure(-1, everyone, doors, longestWalk(walk, in, inKind), in.preMovementSeconds));
 
+  std::vector<double> avoiding(n);
+  CostWalk reach;
   for (std::size_t k = 0; k < g.kindWords.size(); ++k) {
+    // A side counts when the cell beyond leads to an exit without coming
+    // back through the kind: a stair behind a blocked door adds nothing.
+    for (std::size_t c = 0; c < n; ++c) avoiding[c] = g.kind[c] == k ? kNoRoute : cost[c];
+    walkWithCosts(g, into, in.exits, avoiding, reach);
     double people = 0.0;
     double capacity = 0.0;
     std::vector<std::int32_t> ways;  // cells of the kind with a way out of it
+    std::vector<double> within(n);  // crossing kind k only
     for (std::size_t c = 0; c < n; ++c) {
       const bool mine = g.kind[c] == k;
       inKind[c] = mine ? 1.0 : 0.0;
-      cost[c] = mine ? crossSeconds(in, k, fastest) : kNoRoute;
+      within[c] = mine ? cost[c] : kNoRoute;
       if (!mine) continue;
       people += in.people[c];
       double out = open[c] ? in.cellSide * in.kinds[k].flow : 0.0;
       for (const std::int32_t to : g.move[c]) {
         if (to == kNoIndex || g.kind[static_cast<std::size_t>(to)] == k) continue;
+        if (reach.cost[static_cast<std::size_t>(to)] == kNoRoute) continue;
         out += in.cellSide * std::min(in.kinds[k].flow, in.kinds[g.kind[static_cast<std::size_t>(to)]].flow);
       }
       capacity += out;
       if (out > 0.0) ways.push_back(static_cast<std::int32_t>(c));
     }
     if (!(people > 0.0)) continue;
-    walkWithCosts(g, into, ways, cost, walk);
+    walkWithCosts(g, into, ways, within, walk);
     figures.push_back(figure(static_cast<int>(k), people, capacity, longestWalk(walk, in, inKind),
                              in.preMovementSeconds));
   }
