@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -89,8 +90,9 @@ bool readRows(TextCursor& in, CsvRead& r, const PlanGraph& g, const std::vector<
     people[i] += persons;
     const double most = maxPeople[g.kind[i]];
     if (people[i] > most * (1.0 + 1e-12)) {
-      return fail(r, "cell " + std::to_string(g.number[i]) + " would hold " + std::to_string(people[i]) +
-                         " persons, above its jam of " + std::to_string(most));
+      char figures[96];
+      std::snprintf(figures, sizeof figures, " would hold %.6g persons, above its jam of %.6g", people[i], most);
+      return fail(r, "cell " + std::to_string(g.number[i]) + figures);
     }
   }
   if (in.readError != 0) return fail(r, std::string("read failed: ") + std::strerror(in.readError));

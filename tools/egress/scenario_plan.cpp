@@ -2,6 +2,7 @@
 // has, the people placed cell by cell, the doors found by name or number.
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "door_groups.h"
 #include "people.h"
@@ -30,6 +31,13 @@ struct Check {
   const Scenario& s;
   std::string& error;
 };
+
+// A number as short as it reads back, for messages.
+std::string number(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.6g", value);
+  return text;
+}
 
 bool fail(Check& c, std::int64_t line, const std::string& message) {
   c.error = c.s.path + (line > 0 ? ":" + std::to_string(line) : std::string()) + ": " + message;
@@ -93,9 +101,9 @@ bool placeByKind(Check& c, const PlanGraph& g, const std::vector<double>& most, 
     std::int64_t line = 0;
     for (const Given& d : c.s.density) line = d.key == g.kindWords[k] ? d.line : line;
     for (const Given& n : c.s.count) line = n.key == g.kindWords[k] ? n.line : line;
-    return fail(c, line, "people on '" + g.kindWords[k] + "' come to " + std::to_string(each[k] / area) +
+    return fail(c, line, "people on '" + g.kindWords[k] + "' come to " + number(each[k] / area) +
                              " persons per m², above its jam density of " +
-                             std::to_string(in.kinds[k].jam));
+                             number(in.kinds[k].jam));
   }
   in.people.resize(g.number.size());
   for (std::size_t i = 0; i < g.number.size(); ++i) in.people[i] = each[g.kind[i]];
@@ -189,11 +197,11 @@ bool applyScenario(const Scenario& scenario, const PlanGraph& graph, ScenarioOnP
   }
   if (fastest > kMostSpeedRatio * slowest) {
     return fail(c, 0, "the fastest kind is more than 100 times as fast as the slowest (" +
-                          std::to_string(fastest) + " and " + std::to_string(slowest) + " m/s)");
+                          number(fastest) + " and " + number(slowest) + " m/s)");
   }
   if (scenario.maxSeconds / stepSeconds(graph, in) > kMostSteps) {
     return fail(c, 0, "max_seconds over the step (cell_side / the highest speed, " +
-                          std::to_string(stepSeconds(graph, in)) + " s) comes to more than " +
+                          number(stepSeconds(graph, in)) + " s) comes to more than " +
                           std::to_string(kMostSteps) + " steps");
   }
   std::vector<double> most(graph.kindWords.size());
