@@ -6,3 +6,11 @@ add_executable(orvik_egress_tests
   ${CMAKE_CURRENT_LIST_DIR}/egress_scenario_test.cpp)
 target_link_libraries(orvik_egress_tests PRIVATE orvik_egress GTest::gtest_main)
 gtest_discover_tests(orvik_egress_tests)
+
+# The real program on the sample and on small plans made with plan2mesh.
+add_test(NAME egress.Command
+  COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_LIST_DIR}/egress_cli_test.py
+    --egress $<TARGET_FILE:orvik-egress> --render $<TARGET_FILE:orvik-render>
+    --plan2mesh $<TARGET_FILE:plan2mesh> --in ${PROJECT_SOURCE_DIR}/in
+    --scratch ${CMAKE_CURRENT_BINARY_DIR}/egress_cli)
+set_tests_properties(egress.Command PROPERTIES LABELS "egress;render" TIMEOUT 600)
