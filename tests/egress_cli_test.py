@@ -93,7 +93,7 @@ class Outputs(unittest.TestCase):
             self.assertIn(key, door)
         self.assertEqual([l["passed"] for l in report["limits"]], [True, True])
         times = outs[0][0].decode().splitlines()
-        self.assertEqual(times[0], "cell,column,row,kind,people,clear_seconds,peak_density,wait_seconds,walk_seconds")
+        self.assertEqual(times[0], "cell,column,row,kind,people,clear_seconds,peak_density,dense_seconds,wait_seconds,walk_seconds")
         self.assertEqual(len(times), 1 + 24)
         curve = outs[0][1].decode().splitlines()
         self.assertEqual(curve[0], "seconds,out,door1")
@@ -126,7 +126,7 @@ class Outputs(unittest.TestCase):
     def test_times_are_drawn_by_orvik_render(self):
         f = Folder("render")
         run("--plan", str(f.dir), "--times", f.path("t.csv"))
-        for column in ("clear_seconds", "peak_density", "wait_seconds"):
+        for column in ("clear_seconds", "peak_density", "dense_seconds", "wait_seconds"):
             r = subprocess.run([ARGS.render, "--plan", str(f.dir), "--times", f.path("t.csv"),
                                 "--column", column, f.path(column + ".png")],
                                capture_output=True, text=True)

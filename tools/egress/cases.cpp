@@ -42,6 +42,7 @@ std::vector<BlockedCase> blockEachDoor(const PlanGraph& graph, const ScenarioOnP
       c.outcome.peakDensity = {};
       c.outcome.waitSeconds = {};
       c.outcome.walkSeconds = {};
+      c.outcome.denseSeconds = {};
     }
   };
   const unsigned helpers = std::min<unsigned>(std::thread::hardware_concurrency(), 8);

@@ -115,7 +115,8 @@ void drawCurve(cairo_t* cr, const OutCurve& c, const EgressReport& r) {
   cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
   drawAxes(cr, f);
   cairo_set_font_size(cr, 16);
-  text(cr, kLeft, 30, "People out over time: " + r.scenarioPath, 0.0);
+  const std::size_t slash = r.scenarioPath.find_last_of('/');
+  text(cr, kLeft, 30, "People out over time: " + r.scenarioPath.substr(slash == std::string::npos ? 0 : slash + 1), 0.0);
   cairo_set_font_size(cr, 12);
   int row = 0;
   for (std::size_t d = 0; d < r.on->doorBlocked.size(); ++d) {
@@ -132,6 +133,11 @@ void drawCurve(cairo_t* cr, const OutCurve& c, const EgressReport& r) {
   drawSeries(cr, f, c, -1, 3.0);
   cairo_set_source_rgb(cr, 0, 0, 0);
   legendLine(cr, 0, "everyone", 3.0);
+  if (r.outcome.everyoneOut != kNever && !c.seconds.empty()) {
+    cairo_set_font_size(cr, 13);
+    text(cr, f.x(c.seconds.back()) + 6, f.y(c.out.back()) + 4,
+         "everyone out: " + number(std::round(r.outcome.everyoneOut)) + " s", 0.0);
+  }
   if (limit != kNever) {
     const double dash[] = {6.0, 4.0};
     cairo_set_source_rgb(cr, 0.8, 0, 0);

@@ -76,7 +76,7 @@ std::string jsonReport(const EgressReport& report);
 std::string doorLabel(const ScenarioOnPlan& on, int door);
 
 // The times CSV: cell,column,row,kind,people,clear_seconds,peak_density,
-// wait_seconds,walk_seconds; an empty time where there is none.
+// dense_seconds,wait_seconds,walk_seconds; an empty time where there is none.
 std::string timesCsv(const PlanGraph& graph, const EgressInput& input, const EgressOutcome& outcome);
 
 // People out over time, kept for the curve file and the chart: every step

@@ -20,7 +20,7 @@ void appendTime(std::string& out, double seconds) {
 }  // namespace
 
 std::string timesCsv(const PlanGraph& g, const EgressInput& in, const EgressOutcome& r) {
-  std::string out = "cell,column,row,kind,people,clear_seconds,peak_density,wait_seconds,walk_seconds\n";
+  std::string out = "cell,column,row,kind,people,clear_seconds,peak_density,dense_seconds,wait_seconds,walk_seconds\n";
   for (std::size_t c = 0; c < g.number.size(); ++c) {
     out += std::to_string(g.number[c]) + ',' + std::to_string(g.column[c]) + ',' +
            std::to_string(g.row[c]) + ',' + g.kindWords[g.kind[c]] + ',';
@@ -29,6 +29,8 @@ std::string timesCsv(const PlanGraph& g, const EgressInput& in, const EgressOutc
     appendTime(out, r.clearSeconds[c]);
     out += ',';
     appendNumber(out, r.peakDensity[c], 4);
+    out += ',';
+    appendNumber(out, r.denseSeconds[c], 3);
     out += ',';
     appendTime(out, r.waitSeconds[c]);
     out += ',';

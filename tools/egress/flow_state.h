@@ -30,6 +30,7 @@ struct FlowState {
   std::vector<int> exitDoor{};    // door of an open exit cell, -1 for others
   std::vector<int> lastHeld{};    // last step after which the cell held someone, -1 never
   std::vector<double> peak{};     // persons, the most the cell held
+  std::vector<int> denseSteps{};  // steps after which the cell held a dense crowd
   // Routes.
   MovesInto into{};
   CostWalk nearest{};             // the walk with free crossing times, fixed

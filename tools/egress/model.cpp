@@ -46,6 +46,7 @@ void prepareCells(FlowState& s, const PlanGraph& g, const EgressInput& in) {
   }
   s.lastHeld.assign(n, -1);
   s.peak.assign(n, 0.0);
+  s.denseSteps.assign(n, 0);
   s.doorOut.assign(static_cast<std::size_t>(std::max(in.doorCount, 0)), 0.0);
   s.out = 0.0;
 }
@@ -137,10 +138,12 @@ void moveSends(FlowState& s, int t) {
 
 void noteCells(FlowState& s, int t) {
   const std::size_t n = s.graph.number.size();
+  const double dense = kDenseCrowd * s.area;
   for (std::size_t c = 0; c < n; ++c) {
     if (s.people[c] < kPersonTrace) continue;
     s.lastHeld[c] = t;
     s.peak[c] = std::max(s.peak[c], s.people[c]);
+    if (t > 0 && s.people[c] >= dense) ++s.denseSteps[c];
   }
 }
 
@@ -180,10 +183,12 @@ void finishCells(const FlowState& s, int steps, EgressOutcome& r) {
   r.peakDensity.assign(n, 0.0);
   r.waitSeconds.assign(n, kNever);
   r.walkSeconds.assign(n, kNever);
+  r.denseSeconds.assign(n, 0.0);
   r.kindCleared.assign(s.graph.kindWords.size(), 0.0);
   std::vector<bool> kindLeft(s.graph.kindWords.size(), false);
   for (std::size_t c = 0; c < n; ++c) {
     r.peakDensity[c] = s.peak[c] / s.area;
+    r.denseSeconds[c] = s.denseSteps[c] * s.dt;
     if (s.nearest.toward[c] != kNoStep) r.walkSeconds[c] = s.nearest.cost[c];
     if (s.lastHeld[c] < 0) continue;
     const std::size_t k = s.graph.kind[c];

@@ -62,6 +62,10 @@ using StepObserver = std::function<void(const StepView&)>;
 
 constexpr double kNever = -1.0;  // s: a time that never came
 
+// Persons per m² from which a crowd counts as a dense queue: the maritime
+// evacuation guidance flags congestion there.
+constexpr double kDenseCrowd = 3.5;
+
 struct DoorOutcome {
   double people;     // persons who left through it
   double firstOut;   // s, end of the first step that let someone out, or kNever
@@ -82,6 +86,7 @@ struct EgressOutcome {
   std::vector<double> clearSeconds;    // s, per cell; kNever where nobody ever was
   std::vector<double> peakDensity;     // persons per m², per cell
   std::vector<double> waitSeconds;     // s, clearing time beyond walking alone; kNever as above
+  std::vector<double> denseSeconds;    // s, per cell, how long it held kDenseCrowd or more
   std::vector<double> walkSeconds;     // s, free walk from each cell out by the nearest way;
                                        // kNever where no exit is reached
 };
