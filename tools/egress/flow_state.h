@@ -25,6 +25,7 @@ struct FlowState {
   std::vector<double> ring{};     // ringSize slots a cell: persons who will have crossed it at a step
   std::vector<double> send{};     // persons the cell sends across each side (4 a cell) in this step
   std::vector<double> demand{};   // persons sent towards the cell in this step
+  std::vector<double> arrive{};   // persons who enter the cell in this step
   std::vector<double> outNow{};   // persons who left the cell in this step
   std::vector<double> outRate{};  // persons per second, the cell's remembered outflow
   std::vector<int> exitDoor{};    // door of an open exit cell, -1 for others

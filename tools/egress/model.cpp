@@ -39,6 +39,7 @@ void prepareCells(FlowState& s, const PlanGraph& g, const EgressInput& in) {
   s.ring.assign(n * static_cast<std::size_t>(s.ringSize), 0.0);
   s.send.assign(n * kGraphSides, 0.0);
   s.demand.assign(n, 0.0);
+  s.arrive.assign(n, 0.0);
   s.outNow.assign(n, 0.0);
   s.exitDoor.assign(n, -1);
   for (std::size_t i = 0; i < in.exits.size(); ++i) {
@@ -111,6 +112,9 @@ void shareRoom(FlowState& s) {
   }
 }
 
+// Everyone sent leaves first; then the arrivals, summed per cell in the
+// order of their senders, enter: no result depends on which cell is taken
+// first.
 void moveSends(FlowState& s, int t) {
   const std::size_t n = s.graph.number.size();
   for (std::size_t c = 0; c < n; ++c) {
@@ -126,14 +130,18 @@ void moveSends(FlowState& s, int t) {
       if (sent <= 0.0) continue;
       const auto to = static_cast<std::size_t>(s.graph.move[c][static_cast<std::size_t>(k)]);
       const double entered = sent * s.demand[to];
-      enter(s, to, entered, t);
+      s.arrive[to] += entered;
       moved += entered;
     }
     s.ready[c] = std::max(0.0, s.ready[c] - moved);
     s.people[c] = std::max(0.0, s.people[c] - moved);
     s.outNow[c] = moved;
   }
-  std::fill(s.demand.begin(), s.demand.end(), 0.0);
+  for (std::size_t c = 0; c < n; ++c) {
+    if (s.arrive[c] > 0.0) enter(s, c, s.arrive[c], t);
+    s.arrive[c] = 0.0;
+    s.demand[c] = 0.0;
+  }
 }
 
 void noteCells(FlowState& s, int t) {
