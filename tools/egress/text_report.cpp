@@ -44,7 +44,8 @@ void appendRun(std::string& out, const EgressReport& r) {
   if (r.outcome.noWayOut >= kPersonTrace) out += ", " + fixed(r.outcome.noWayOut, 1) + " of them with no way out";
   out += "\nModel: step " + fixed(r.outcome.step, 3) + " s, route " +
          (on.input.route == RouteChoice::Quickest
-              ? "quickest (walk plus the expected wait, re-estimated every " + fixed(on.input.rerouteSeconds, 1) + " s)"
+              ? "quickest (walk plus the expected wait, re-estimated every " +
+                    (on.input.rerouteSeconds > 0.0 ? fixed(on.input.rerouteSeconds, 1) + " s)" : std::string("step)"))
               : std::string("nearest (by walking time alone)"));
   if (on.input.preMovementSeconds > 0.0) out += ", pre-movement " + fixed(on.input.preMovementSeconds, 1) + " s";
   out += "\n\nEveryone out: " + timeText(r.outcome.everyoneOut) + "; " + fixed(r.outcome.out, 1) +
