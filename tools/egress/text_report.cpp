@@ -1,5 +1,6 @@
 // The plain report: what was run, the answer, then by kind, by door, by
 // hand, the limits and the blocked doors.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -48,7 +49,9 @@ void appendRun(std::string& out, const EgressReport& r) {
                     (on.input.rerouteSeconds > 0.0 ? fixed(on.input.rerouteSeconds, 1) + " s)" : std::string("step)"))
               : std::string("nearest (by walking time alone)"));
   if (on.input.preMovementSeconds > 0.0) out += ", pre-movement " + fixed(on.input.preMovementSeconds, 1) + " s";
-  out += "\n\nEveryone out: " + timeText(r.outcome.everyoneOut) + "; " + fixed(r.outcome.out, 1) +
+  // Out can exceed placed by a rounding; it never shows as more.
+  out += "\n\nEveryone out: " + timeText(r.outcome.everyoneOut) + "; " +
+         fixed(std::min(r.outcome.out, r.outcome.placed), 1) +
          " persons out in " + std::to_string(r.outcome.steps) + " steps\n";
 }
 
