@@ -50,51 +50,58 @@ void bucketWalk(const MovesInto& into, const std::vector<std::int32_t>& seeds, s
   walk.cost.assign(n, kNoRoute);
   walk.toward.assign(n, kNoStep);
   walk.order.clear();
+  walk.settled.assign(n, 0);
   if (lowest == kNoRoute) return;
   const double width = std::max(lowest, highest / kMostBuckets);
   const std::size_t ring = static_cast<std::size_t>(highest / width) + 2;
-  walk.settled.assign(n, 0);
   // Each bucket is a list threaded through the entries, newest first.
   walk.bucketHead.assign(ring, -1);
   walk.entryCell.clear();
   walk.entryNext.clear();
+  // Plain pointers: the stores below could alias the vectors' own fields.
+  double* const cost = walk.cost.data();
+  std::int8_t* const toward = walk.toward.data();
+  char* const settled = walk.settled.data();
+  std::int32_t* const head = walk.bucketHead.data();
+  const std::int32_t* const start = into.start.data();
+  const std::int32_t* const from = into.from.data();
+  const std::int8_t* const side = into.side.data();
   std::size_t pending = 0;
-  const auto bucketOf = [width](double cost) { return static_cast<std::size_t>(cost / width); };
+  const auto bucketOf = [width](double c) { return static_cast<std::size_t>(c / width); };
   const auto push = [&](std::size_t bucket, std::size_t c) {
-    std::int32_t& head = walk.bucketHead[bucket % ring];
+    std::int32_t& first = head[bucket % ring];
     walk.entryCell.push_back(static_cast<std::int32_t>(c));
-    walk.entryNext.push_back(head);
-    head = static_cast<std::int32_t>(walk.entryCell.size() - 1);
+    walk.entryNext.push_back(first);
+    first = static_cast<std::int32_t>(walk.entryCell.size() - 1);
     ++pending;
   };
   for (const std::int32_t e : seeds) {
     const auto i = static_cast<std::size_t>(e);
-    const double cost = seedCost(i);
-    if (!(cost < walk.cost[i])) continue;
-    walk.cost[i] = cost;
-    walk.toward[i] = kLeavePlan;
-    push(bucketOf(cost), i);
+    const double c = seedCost(i);
+    if (!(c < cost[i])) continue;
+    cost[i] = c;
+    toward[i] = kLeavePlan;
+    push(bucketOf(c), i);
   }
   for (std::size_t b = 0; pending > 0 && wanted > 0; ++b) {
-    std::int32_t& head = walk.bucketHead[b % ring];
-    while (head >= 0) {  // the bucket may grow while taken
-      const auto at = static_cast<std::size_t>(walk.entryCell[static_cast<std::size_t>(head)]);
-      head = walk.entryNext[static_cast<std::size_t>(head)];
+    std::int32_t& first = head[b % ring];
+    while (first >= 0) {  // the bucket may grow while taken
+      const auto at = static_cast<std::size_t>(walk.entryCell[static_cast<std::size_t>(first)]);
+      first = walk.entryNext[static_cast<std::size_t>(first)];
       --pending;
-      if (walk.settled[at] != 0) continue;  // listed again when made cheaper
-      walk.settled[at] = 1;
+      if (settled[at] != 0) continue;  // listed again when made cheaper
+      settled[at] = 1;
       if (isWanted(at)) --wanted;
-      const double cost = walk.cost[at];
+      const double here = cost[at];
       walk.order.push_back(static_cast<std::int32_t>(at));
-      const auto first = static_cast<std::size_t>(into.start[at]);
-      const auto last = static_cast<std::size_t>(into.start[at + 1]);
-      for (std::size_t m = first; m < last; ++m) {
-        const auto c = static_cast<std::size_t>(into.from[m]);
-        if (walk.settled[c] != 0) continue;
-        const double through = crossing(c, at) + cost;
-        if (!(through < walk.cost[c])) continue;  // a tie keeps the way found first
-        walk.cost[c] = through;
-        walk.toward[c] = into.side[m];
+      const auto last = static_cast<std::size_t>(start[at + 1]);
+      for (auto m = static_cast<std::size_t>(start[at]); m < last; ++m) {
+        const auto c = static_cast<std::size_t>(from[m]);
+        if (settled[c] != 0) continue;
+        const double through = crossing(c, at) + here;
+        if (!(through < cost[c])) continue;  // a tie keeps the way found first
+        cost[c] = through;
+        toward[c] = side[m];
         carry(c, at);
         push(std::max(bucketOf(through), b), c);
       }
@@ -127,28 +134,32 @@ void walkWithQueues(const PlanGraph& graph, const MovesInto& into,
                     CostWalk& walk) {
   (void)graph;
   const std::size_t n = crossing.size();
+  const double* const cross = crossing.data();
+  const double* const held = load.data();
+  const double* const own = rate.data();
   double slowest = kNoRoute;
   double heaviest = 0.0;
   double lowest = kNoRoute;
   double highest = 0.0;
   std::size_t wanted = 0;
   for (std::size_t c = 0; c < n; ++c) {
-    slowest = std::min(slowest, rate[c]);
-    heaviest = std::max(heaviest, load[c]);
-    lowest = std::min(lowest, crossing[c]);
-    highest = std::max(highest, crossing[c]);
-    if (load[c] > 0.0) ++wanted;
+    slowest = std::min(slowest, own[c]);
+    heaviest = std::max(heaviest, held[c]);
+    lowest = std::min(lowest, cross[c]);
+    highest = std::max(highest, cross[c]);
+    if (held[c] > 0.0) ++wanted;
   }
   highest = std::max(highest, heaviest / slowest);
   walk.rate.assign(n, kNoRoute);
-  const auto cost = [&](std::size_t c, double pace) { return std::max(crossing[c], load[c] / pace); };
+  double* const pace = walk.rate.data();
+  const auto cost = [&](std::size_t c, double slowest) { return std::max(cross[c], held[c] / slowest); };
   bucketWalk(
       into, seeds, n, lowest, highest,
       [&](std::size_t e) {
-        walk.rate[e] = rate[e];
-        return cost(e, rate[e]);
+        pace[e] = own[e];
+        return cost(e, own[e]);
       },
-      [&](std::size_t c, std::size_t at) { return cost(c, std::min(rate[c], walk.rate[at])); },
-      [&](std::size_t c, std::size_t at) { walk.rate[c] = std::min(rate[c], walk.rate[at]); },
-      [&](std::size_t c) { return load[c] > 0.0; }, wanted, walk);
+      [&](std::size_t c, std::size_t at) { return cost(c, std::min(own[c], pace[at])); },
+      [&](std::size_t c, std::size_t at) { pace[c] = std::min(own[c], pace[at]); },
+      [&](std::size_t c) { return held[c] > 0.0; }, wanted, walk);
 }
