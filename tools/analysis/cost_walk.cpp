@@ -46,7 +46,7 @@ namespace {
 template <typename SeedCost, typename Crossing, typename Carry, typename IsWanted>
 void bucketWalk(const MovesInto& into, const std::vector<std::int32_t>& seeds, std::size_t n,
                 double lowest, double highest, SeedCost seedCost, Crossing crossing, Carry carry,
-                IsWanted isWanted, std::size_t wanted, CostWalk& walk) {
+                IsWanted isWanted, std::size_t wanted, bool keepOrder, CostWalk& walk) {
   walk.cost.assign(n, kNoRoute);
   walk.toward.assign(n, kNoStep);
   walk.order.clear();
@@ -56,8 +56,8 @@ void bucketWalk(const MovesInto& into, const std::vector<std::int32_t>& seeds, s
   const std::size_t ring = static_cast<std::size_t>(highest / width) + 2;
   // Each bucket is a list threaded through the entries, newest first.
   walk.bucketHead.assign(ring, -1);
-  walk.entryCell.clear();
-  walk.entryNext.clear();
+  auto& entries = walk.entries;
+  entries.clear();
   // Plain pointers: the stores below could alias the vectors' own fields.
   double* const cost = walk.cost.data();
   std::int8_t* const toward = walk.toward.data();
@@ -70,9 +70,8 @@ void bucketWalk(const MovesInto& into, const std::vector<std::int32_t>& seeds, s
   const auto bucketOf = [width](double c) { return static_cast<std::size_t>(c / width); };
   const auto push = [&](std::size_t bucket, std::size_t c) {
     std::int32_t& first = head[bucket % ring];
-    walk.entryCell.push_back(static_cast<std::int32_t>(c));
-    walk.entryNext.push_back(first);
-    first = static_cast<std::int32_t>(walk.entryCell.size() - 1);
+    entries.push_back({static_cast<std::int32_t>(c), first});
+    first = static_cast<std::int32_t>(entries.size() - 1);
     ++pending;
   };
   for (const std::int32_t e : seeds) {
@@ -86,14 +85,15 @@ void bucketWalk(const MovesInto& into, const std::vector<std::int32_t>& seeds, s
   for (std::size_t b = 0; pending > 0 && wanted > 0; ++b) {
     std::int32_t& first = head[b % ring];
     while (first >= 0) {  // the bucket may grow while taken
-      const auto at = static_cast<std::size_t>(walk.entryCell[static_cast<std::size_t>(first)]);
-      first = walk.entryNext[static_cast<std::size_t>(first)];
+      const BucketEntry entry = entries[static_cast<std::size_t>(first)];
+      const auto at = static_cast<std::size_t>(entry.cell);
+      first = entry.next;
       --pending;
       if (settled[at] != 0) continue;  // listed again when made cheaper
       settled[at] = 1;
       if (isWanted(at)) --wanted;
       const double here = cost[at];
-      walk.order.push_back(static_cast<std::int32_t>(at));
+      if (keepOrder) walk.order.push_back(static_cast<std::int32_t>(at));
       const auto last = static_cast<std::size_t>(start[at + 1]);
       for (auto m = static_cast<std::size_t>(start[at]); m < last; ++m) {
         const auto c = static_cast<std::size_t>(from[m]);
@@ -125,7 +125,7 @@ void walkWithCosts(const PlanGraph& graph, const MovesInto& into,
   bucketWalk(
       into, seeds, cellCost.size(), lowest, highest, [&](std::size_t e) { return cellCost[e]; },
       [&](std::size_t c, std::size_t) { return cellCost[c]; }, [](std::size_t, std::size_t) {},
-      [](std::size_t) { return false; }, 1, walk);
+      [](std::size_t) { return false; }, 1, true, walk);
 }
 
 void walkWithQueues(const PlanGraph& graph, const MovesInto& into,
@@ -161,5 +161,5 @@ void walkWithQueues(const PlanGraph& graph, const MovesInto& into,
       },
       [&](std::size_t c, std::size_t at) { return cost(c, std::min(own[c], pace[at])); },
       [&](std::size_t c, std::size_t at) { pace[c] = std::min(own[c], pace[at]); },
-      [&](std::size_t c) { return held[c] > 0.0; }, wanted, walk);
+      [&](std::size_t c) { return held[c] > 0.0; }, wanted, false, walk);
 }

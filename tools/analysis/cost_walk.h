@@ -24,13 +24,17 @@ struct MovesInto {
   std::vector<std::int8_t> side;    // the side of `from` it crosses
 };
 
+struct BucketEntry {
+  std::int32_t cell;  // index of a cell listed in a bucket
+  std::int32_t next;  // the bucket's next entry, -1 at its end
+};
+
 struct CostWalk {
   std::vector<double> cost;         // s, from entering the cell to leaving the plan; kNoRoute
   std::vector<std::int8_t> toward;  // side of the next cell on the way, kLeavePlan or kNoStep
-  std::vector<std::int32_t> order;  // the cells with a way out, cheapest first
+  std::vector<std::int32_t> order;  // walkWithCosts: the cells with a way out, each after those it leads to
   std::vector<std::int32_t> bucketHead;  // scratch of the search: first entry of each bucket, -1
-  std::vector<std::int32_t> entryCell;   // scratch: the cell of each entry
-  std::vector<std::int32_t> entryNext;   // scratch: the next entry of its bucket, -1
+  std::vector<BucketEntry> entries;      // scratch: the cells listed, each with the next of its bucket
   std::vector<char> settled;                       // scratch: 1 once a cell's cost is final
   std::vector<double> rate;                        // walkWithQueues: persons per second, the slowest on the way
 };
