@@ -9,11 +9,12 @@ ORVIK_WINDOW_TITLE="ORVIK UNDERGROUND"
 # the X font in xfonts-75dpi, read with FreeType at build time. Xvfb,
 # xdotool and ImageMagick are for the window's own tests; clang, its runtime
 # and valgrind for the fuzzing and memory checks; nlohmann's JSON library for
-# the checker's report.
+# the checker's report; toml++ for orvik-egress's scenario files, cairo and
+# a font (DejaVu) for its chart.
 ORVIK_PACKAGES=(cmake g++ make libgtest-dev libbenchmark-dev freeglut3-dev libglu1-mesa-dev
   libgl1-mesa-dri libegl-dev libegl-mesa0 libpng-dev libfreetype-dev xfonts-75dpi
   xvfb xauth xdotool imagemagick x11-utils python3 clang-14 libclang-rt-14-dev valgrind
-  nlohmann-json3-dev)
+  nlohmann-json3-dev libtomlplusplus-dev libcairo2-dev fonts-dejavu-core pkg-config)
 
 # The benchmarks' side-by-side script (bench/map_script.py) runs on Debian's
 # Python with its numpy, scipy and matplotlib.
