@@ -21,7 +21,7 @@ CellId seeds[kSlotCount];       // the exits of one case, in file order
 float blockedGeodesic[kSlotCount];  // s, the geodesic times of one case
 
 // The doors of door_groups.h over the program's table and move rule.
-void groupExitDoors(CheckReport& r) {
+void groupDoors(CheckReport& r) {
   for (int i = 0; i < exitCount; ++i) exitIndexOf[exitSlots[i]] = i;
   std::vector<std::pair<int, int>> joined;
   for (int i = 0; i < exitCount; ++i) {
@@ -97,7 +97,7 @@ std::string doorFileName(const Door& d) {
 }  // namespace
 
 void blockEachDoor(CheckReport& r) {
-  groupExitDoors(r);
+  groupDoors(r);
   std::copy(std::begin(travelTime), std::end(travelTime), std::begin(baseTime));
   std::fill(std::begin(worstTime), std::end(worstTime), 0.0f);
   std::fill(std::begin(worstGeodesic), std::end(worstGeodesic), 0.0f);
