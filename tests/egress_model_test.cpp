@@ -261,3 +261,24 @@ TEST(DoorGroups, ChainsOfJoinedExitsAreOneDoorNumberedByFirstExit) {
 }
 
 }  // namespace
+
+namespace {
+
+BlockedCase blockedCase(int door, double out, std::vector<bool> passed) {
+  BlockedCase c{door, EgressOutcome{}, {}};
+  c.outcome.everyoneOut = out;
+  for (const bool p : passed) c.limits.push_back(LimitOutcome{-1, 60.0, out, p});
+  return c;
+}
+
+// A door whose case fails a limit is worse than a slower one that passes;
+// people left behind are slower than any time.
+TEST(EgressCases, TheWorstDoorFailsMostLimitsThenTakesLongest) {
+  EXPECT_EQ(worstCase({}), -1);
+  EXPECT_EQ(worstCase({blockedCase(0, 300, {true}), blockedCase(1, 200, {false}), blockedCase(2, 250, {true})}), 1);
+  EXPECT_EQ(worstCase({blockedCase(0, 100, {false, true}), blockedCase(1, 90, {false, false})}), 1);
+  EXPECT_EQ(worstCase({blockedCase(0, 100, {}), blockedCase(1, kNever, {}), blockedCase(2, 400, {})}), 1);
+  EXPECT_EQ(worstCase({blockedCase(0, 100, {}), blockedCase(1, 100, {})}), 0);  // the first of equals
+}
+
+}  // namespace

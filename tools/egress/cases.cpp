@@ -2,9 +2,16 @@
 // blocked in turn.
 #include <algorithm>
 #include <atomic>
+#include <limits>
 #include <thread>
 
 #include "egress.h"
+
+namespace {
+
+constexpr double kNoTime = std::numeric_limits<double>::infinity();  // s, people never all out
+
+}  // namespace
 
 std::vector<LimitOutcome> judgeLimits(const ScenarioOnPlan& on, const Scenario& scenario,
                                       const EgressOutcome& outcome) {
@@ -53,17 +60,33 @@ std::vector<BlockedCase> blockEachDoor(const PlanGraph& graph, const ScenarioOnP
   return cases;
 }
 
+namespace {
+
+int failedLimits(const BlockedCase& c) {
+  int failed = 0;
+  for (const LimitOutcome& l : c.limits) failed += l.passed ? 0 : 1;
+  return failed;
+}
+
+// Everyone out, with people left behind as the longest time of all.
+double outSeconds(const BlockedCase& c) {
+  return c.outcome.everyoneOut == kNever ? kNoTime : c.outcome.everyoneOut;
+}
+
+}  // namespace
+
 int worstCase(const std::vector<BlockedCase>& cases) {
   int worst = -1;
   for (std::size_t i = 0; i < cases.size(); ++i) {
-    const double t = cases[i].outcome.everyoneOut;
     if (worst < 0) {
       worst = static_cast<int>(i);
       continue;
     }
-    const double w = cases[static_cast<std::size_t>(worst)].outcome.everyoneOut;
-    if (w == kNever) continue;  // nothing is worse than people left behind
-    if (t == kNever || t > w) worst = static_cast<int>(i);
+    const BlockedCase& w = cases[static_cast<std::size_t>(worst)];
+    const int failed = failedLimits(cases[i]);
+    if (failed > failedLimits(w) || (failed == failedLimits(w) && outSeconds(cases[i]) > outSeconds(w))) {
+      worst = static_cast<int>(i);
+    }
   }
   return worst;
 }

@@ -48,8 +48,9 @@ struct BlockedCase {
 std::vector<BlockedCase> blockEachDoor(const PlanGraph& graph, const ScenarioOnPlan& on,
                                        const Scenario& scenario);
 
-// The case whose everyone-out time is longest (a case that never empties
-// before any other), or -1 without cases.
+// The case that fails the most limits and, of those, takes longest until
+// everyone is out (a case that never empties before any other); the first
+// of equals; -1 without cases.
 int worstCase(const std::vector<BlockedCase>& cases);
 
 // Everything a report says.
