@@ -184,118 +184,135 @@ def ways(move, cost, toward, settled, people=None):
     return w
 
 
-def simulate(plan, scenario, route, timing):
-    number, kind, words, move, exits = plan
-    n = len(number)
-    side = float(scenario.get("cell_side", 0.5))
-    area = side * side
-    given = scenario.get("kinds", {})
-    figs = []
-    for word in words:
-        s, f, j = DEFAULTS.get(word, (None, None, None))
-        g = given.get(word, {})
-        figs.append((g.get("speed", s), g.get("flow", f), g.get("jam", j)))
-    speed = np.array([f[0] for f in figs]); flow = np.array([f[1] for f in figs]); jam = np.array([f[2] for f in figs])
-    fastest = speed.max()
-    dt = side / fastest
-    dwell = np.maximum(1.0, fastest / speed)
-    whole = np.floor(dwell).astype(np.int64)
-    part = dwell - whole
-    flow_step = flow * side * dt
-    most = jam * area
-    cross = dwell * dt
-    R = int(whole.max()) + 2
-    pre = float(scenario.get("pre_movement", 0.0))
-    reroute = max(1, int(round(float(scenario.get("reroute_every", 0.0)) / dt)))
-    memory = float(scenario.get("wait_memory", 4.0))
-    people0 = np.zeros(n)
-    for word, d in scenario.get("people", {}).get("density", {}).items():
-        people0[kind == words.index(word)] += d * area
-    for word, c in scenario.get("people", {}).get("count", {}).items():
-        sel = kind == words.index(word)
-        people0[sel] += c / sel.sum()
+class Model:
+    """The state of one run; the same arithmetic as tools/egress/model.cpp,
+    in the same order."""
 
-    walk = Walk(move)
-    clock = time.perf_counter()
-    near_cost, near_toward, near_settled = walk.run(exits, cross[kind])
-    routed = time.perf_counter() - clock
-    cur = (near_cost, near_toward, near_settled)
-    w = ways(move, *cur)
-    door = np.full(n, -1); door[exits] = np.arange(len(exits))   # one entry an exit cell
-    ki = kind
-    people = np.zeros(n); ready = np.zeros(n); ring = np.zeros((n, R))
-    cells = np.arange(n)
+    def __init__(self, plan, scenario, route):
+        self.number, self.kind, words, self.move, self.exits = plan
+        self.route = route
+        n = len(self.number)
+        side = float(scenario.get("cell_side", 0.5))
+        self.area = side * side
+        given = scenario.get("kinds", {})
+        figs = []
+        for word in words:
+            g = given.get(word, {})
+            s, f, j = DEFAULTS.get(word, (None, None, None))
+            figs.append((g.get("speed", s), g.get("flow", f), g.get("jam", j)))
+        speed, flow, jam = (np.array([f[i] for f in figs]) for i in range(3))
+        fastest = speed.max()
+        self.dt = side / fastest
+        dwell = np.maximum(1.0, fastest / speed)
+        self.whole = np.floor(dwell).astype(np.int64)
+        self.part = dwell - self.whole
+        self.flow_step = flow * side * self.dt
+        self.most = jam * self.area
+        self.cross = (dwell * self.dt)[self.kind]
+        self.R = int(self.whole.max()) + 2
+        self.pre = float(scenario.get("pre_movement", 0.0))
+        self.reroute = max(1, int(round(float(scenario.get("reroute_every", 0.0)) / self.dt)))
+        self.memory = float(scenario.get("wait_memory", 4.0))
+        self.last = int(np.ceil(float(scenario.get("max_seconds", 3600.0)) / self.dt))
+        people0 = np.zeros(n)
+        for word, d in scenario.get("people", {}).get("density", {}).items():
+            people0[self.kind == words.index(word)] += d * self.area
+        for word, c in scenario.get("people", {}).get("count", {}).items():
+            sel = self.kind == words.index(word)
+            people0[sel] += c / sel.sum()
+        self.people = np.zeros(n)
+        self.ready = np.zeros(n)
+        self.ring = np.zeros((n, self.R))
+        self.walk = Walk(self.move)
+        self.routed = 0.0
+        nearest = self.timed_walk(None)
+        self.ways = ways(self.move, *nearest)
+        occupied = np.nonzero(people0 > 0.0)[0]
+        self.enter(occupied, people0[occupied], 0)
+        self.cap_rate = self.flow_step[self.kind] / self.dt
+        self.rate = self.cap_rate.copy()
+        self.last_held = np.where(self.people >= TRACE, 0, -1)
+        self.peak = np.where(self.people >= TRACE, self.people, 0.0)
+        self.dense = np.zeros(n, dtype=np.int64)
+        self.no_way = people0[nearest[1] < 0].sum()
+        self.placed = self.people.sum()
+        self.out = 0.0
+        self.src_all = np.repeat(np.arange(n), SIDES)
+        if route == "quickest":
+            self.ways = ways(self.move, *self.timed_walk(self.people.copy()), self.people)
 
-    def enter(idx, amount, t):
-        np.add.at(ring, (idx, (t + whole[ki[idx]]) % R), amount * (1.0 - part[ki[idx]]))
-        p = part[ki[idx]] > 0.0
-        np.add.at(ring, (idx[p], (t + whole[ki[idx[p]]] + 1) % R), amount[p] * part[ki[idx[p]]])
-        np.add.at(people, idx, amount)
-
-    occupied = people0 > 0.0
-    enter(cells[occupied], people0[occupied], 0)
-    cap_rate = flow_step[ki] / dt
-    rate = cap_rate.copy()
-    last_held = np.where(people >= TRACE, 0, -1)
-    peak = np.where(people >= TRACE, people, 0.0)
-    dense = np.zeros(n, dtype=np.int64)
-    no_way = people0[near_toward < 0].sum()
-    placed = people.sum()
-    out_total = 0.0
-    if route == "quickest":
+    def timed_walk(self, load):
         clock = time.perf_counter()
-        cur = walk.run(exits, cross[ki], people.copy(), rate)
-        w = ways(move, *cur, people)
-        routed += time.perf_counter() - clock
-    last = int(np.ceil(float(scenario.get("max_seconds", 3600.0)) / dt))
-    t = 0
-    src_all = np.repeat(cells, SIDES)
-    while t < last and placed - out_total - no_way >= TRACE:
-        t += 1
-        slot = t % R
-        ready += ring[:, slot]; ring[:, slot] = 0.0
-        # sends, in cell then side order
+        if load is None:
+            found = self.walk.run(self.exits, self.cross)
+        else:
+            found = self.walk.run(self.exits, self.cross, load, self.rate)
+        self.routed += time.perf_counter() - clock
+        return found
+
+    def enter(self, idx, amount, t):
+        k = self.kind[idx]
+        np.add.at(self.ring, (idx, (t + self.whole[k]) % self.R), amount * (1.0 - self.part[k]))
+        p = self.part[k] > 0.0
+        np.add.at(self.ring, (idx[p], (t + self.whole[k[p]] + 1) % self.R), amount[p] * self.part[k[p]])
+        np.add.at(self.people, idx, amount)
+
+    def sends(self):
+        """Sends in cell then side order, each way's share by capacity."""
+        w, n = self.ways, len(self.number)
         bits = (w[:, None] >> np.arange(SIDES)) & 1
-        active = (ready > 0.0) & (w != 0) & (w != (1 << SIDES))
+        active = (self.ready > 0.0) & (w != 0) & (w != (1 << SIDES))
         sel = (bits.reshape(-1) == 1) & np.repeat(active, SIDES)
-        src = src_all[sel]; dst = move.reshape(-1)[sel]
-        cap = np.minimum(flow_step[ki[src]], flow_step[ki[dst]])
+        src, dst = self.src_all[sel], self.move.reshape(-1)[sel]
+        cap = np.minimum(self.flow_step[self.kind[src]], self.flow_step[self.kind[dst]])
         capacity = np.bincount(src, weights=cap, minlength=n)
-        share = np.where(active, np.minimum(ready, capacity) / np.where(capacity > 0, capacity, 1.0), 0.0)
-        send = cap * share[src]
+        share = np.where(active, np.minimum(self.ready, capacity) / np.where(capacity > 0, capacity, 1.0), 0.0)
+        return src, dst, cap * share[src]
+
+    def step(self, t):
+        n = len(self.number)
+        slot = t % self.R
+        self.ready += self.ring[:, slot]
+        self.ring[:, slot] = 0.0
+        src, dst, send = self.sends()
         demand = np.bincount(dst, weights=send, minlength=n)
-        room = np.maximum(0.0, most[ki] - people)
+        room = np.maximum(0.0, self.most[self.kind] - self.people)
         with np.errstate(over="ignore"):
             accept = np.where(demand <= room, 1.0, room / np.where(demand > 0, demand, 1.0))
-        leave = (w == (1 << SIDES)) & (ready > 0.0)
-        gone = np.where(leave, np.minimum(ready, flow_step[ki]), 0.0)
+        leave = (self.ways == (1 << SIDES)) & (self.ready > 0.0)
+        gone = np.where(leave, np.minimum(self.ready, self.flow_step[self.kind]), 0.0)
         entered = send * accept[dst]
         moved = gone + np.bincount(src, weights=entered, minlength=n)
-        out_total += gone.sum()
-        sending = ready > 0.0
-        ready = np.where(sending, np.maximum(0.0, ready - moved), ready)
-        people = np.where(sending, np.maximum(0.0, people - moved), people)
+        self.out += gone.sum()
+        sending = self.ready > 0.0
+        self.ready = np.where(sending, np.maximum(0.0, self.ready - moved), self.ready)
+        self.people = np.where(sending, np.maximum(0.0, self.people - moved), self.people)
         arrive = np.bincount(dst, weights=entered, minlength=n)   # in the senders' order
         into = np.nonzero(arrive > 0.0)[0]
-        enter(into, arrive[into], t)
-        held = people >= TRACE
-        last_held[held] = t
-        peak = np.where(held, np.maximum(peak, people), peak)
-        dense += (held & (people >= DENSE * area)).astype(np.int64)
-        if route == "quickest":
-            share_m = min(1.0, dt / memory)
-            r2 = np.maximum(rate + share_m * (moved / dt - rate), cap_rate * 1e-4)
-            rate = np.where(people < TRACE, cap_rate, r2)
-            if t % reroute == 0:
-                clock = time.perf_counter()
-                cur = walk.run(exits, cross[ki], people.copy(), rate)
-                w = ways(move, *cur, people)
-                routed += time.perf_counter() - clock
+        self.enter(into, arrive[into], t)
+        held = self.people >= TRACE
+        self.last_held[held] = t
+        self.peak = np.where(held, np.maximum(self.peak, self.people), self.peak)
+        self.dense += (held & (self.people >= DENSE * self.area)).astype(np.int64)
+        if self.route == "quickest":
+            share = min(1.0, self.dt / self.memory)
+            rate = np.maximum(self.rate + share * (moved / self.dt - self.rate), self.cap_rate * 1e-4)
+            self.rate = np.where(self.people < TRACE, self.cap_rate, rate)
+            if t % self.reroute == 0:
+                self.ways = ways(self.move, *self.timed_walk(self.people.copy()), self.people)
+
+
+def simulate(plan, scenario, route, timing):
+    m = Model(plan, scenario, route)
+    t = 0
+    while t < m.last and m.placed - m.out - m.no_way >= TRACE:
+        t += 1
+        m.step(t)
     if timing:
-        print(f"steps {t} routing_ms {routed * 1000:.1f}", file=sys.stderr)
-    clear = np.where((last_held >= 0) & (last_held < t), pre + (last_held + 1) * dt, np.nan)
-    everyone = pre + t * dt if people.sum() < TRACE else None
-    return number, clear, peak / area, dense * dt, everyone, dt, t
+        print(f"steps {t} routing_ms {m.routed * 1000:.1f}", file=sys.stderr)
+    clear = np.where((m.last_held >= 0) & (m.last_held < t), m.pre + (m.last_held + 1) * m.dt, np.nan)
+    everyone = m.pre + t * m.dt if m.people.sum() < TRACE else None
+    return m.number, clear, m.peak / m.area, m.dense * m.dt, everyone, m.dt, t
 
 
 def compare(number, clear, peak, dt, path):
