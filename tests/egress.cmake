@@ -14,3 +14,12 @@ add_test(NAME egress.Command
     --plan2mesh $<TARGET_FILE:plan2mesh> --in ${PROJECT_SOURCE_DIR}/in
     --scratch ${CMAKE_CURRENT_BINARY_DIR}/egress_cli)
 set_tests_properties(egress.Command PROPERTIES LABELS "egress;render" TIMEOUT 600)
+
+# The benchmarks' numpy copy of the model (bench/egress_script.py) against
+# the program, cell for cell, on Debian's Python; skipped without numpy.
+add_test(NAME benchscripts.EgressScript
+  COMMAND /usr/bin/python3 ${CMAKE_CURRENT_LIST_DIR}/egress_script_test.py
+    --plan2mesh $<TARGET_FILE:plan2mesh> --egress $<TARGET_FILE:orvik-egress>
+    --scratch ${CMAKE_CURRENT_BINARY_DIR}/egress_script)
+set_tests_properties(benchscripts.EgressScript PROPERTIES LABELS benchscripts
+  SKIP_RETURN_CODE 77 TIMEOUT 300)
