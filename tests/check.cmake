@@ -1,7 +1,7 @@
 # orvik-check: the report on texts in memory, and the real program on files.
 add_executable(orvik_check_tests ${CMAKE_CURRENT_LIST_DIR}/check_test.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/whatif_test.cpp ${CMAKE_CURRENT_LIST_DIR}/named_doors_test.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/plan_input_test.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/whatif_test.cpp ${CMAKE_CURRENT_LIST_DIR}/check_limits_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/named_doors_test.cpp ${CMAKE_CURRENT_LIST_DIR}/plan_input_test.cpp)
 target_link_libraries(orvik_check_tests PRIVATE orvik_check orvik_plan_input plan2mesh_lib GTest::gtest_main
   nlohmann_json::nlohmann_json)
 gtest_discover_tests(orvik_check_tests)
@@ -75,6 +75,37 @@ set_tests_properties(check.FullOutputGivesStatusTwo check.TimesFileFailureIsTheS
   PROPERTIES LABELS check)
 set_tests_properties(check.HugeAndEndlessFilesUnderACap check.MillionRepeatsUnderACap
   PROPERTIES LABELS "check;memcap")
+
+# Endless input without a line break (/dev/zero) ends at the bound of a
+# header line, 1 MiB, in the checker (status 1, the reason said) and in
+# plan2mesh (status 1, nothing written), well within the time given.
+add_test(NAME check.EndlessHeaderLineEnds
+  COMMAND sh -c "timeout 60 \"$0\" /dev/zero \"$1/Exits.dat\" >\"$2/endless.txt\"; s=$?; test $s -eq 1 && grep -q 'header line 1 is longer than 1048576 bytes' \"$2/endless.txt\""
+          ${check} ${check_data} ${CMAKE_CURRENT_BINARY_DIR})
+add_test(NAME plan2mesh.EndlessLineEnds
+  COMMAND sh -c "cd \"$1\" && rm -f endless.csv endless.dat && { timeout 60 \"$0\" /dev/zero endless.csv endless.dat 2>endless.err; test $? -eq 1; } && grep -q '/dev/zero:1: line longer than 1048576 characters' endless.err && test ! -e endless.csv"
+          $<TARGET_FILE:plan2mesh> ${CMAKE_CURRENT_BINARY_DIR})
+set_tests_properties(check.EndlessHeaderLineEnds plan2mesh.EndlessLineEnds PROPERTIES LABELS check)
+
+# Wrong arguments name the value that is wrong, in one line with status 2,
+# and write nothing: an option where a file name belongs (--times --json) is
+# a slip, not a file called --json; after -- a name may start with -.
+add_test(NAME check.ArgumentErrorsNameTheValue
+  COMMAND sh -c "d=\"$1/args\"; rm -rf \"$d\" && mkdir -p \"$d\" && cd \"$d\" && cp \"$2/Corridor.csv\" m.csv && cp \"$2/Exits.dat\" e.dat && for a in '--limit abc/abc' '--limit -4/-4' '--max-doors 0/not 0' '--times --json/the option --json' '--exits-dir -x/the option -x' '--bogus/unknown option --bogus' 'x/a third file x'; do { \"$0\" m.csv e.dat \${a%%/*} >out.txt 2>err.txt; test $? -eq 2; } && test \"$(wc -l <err.txt)\" -eq 1 && grep -qF -- \"\${a#*/}\" err.txt && test ! -s out.txt || { echo \"$a\"; cat err.txt; exit 1; }; done && test ! -e ./--json && test ! -e ./-x && cp m.csv ./-m.csv && \"$0\" --times t.csv -- -m.csv e.dat >/dev/null 2>&1 && test -s t.csv; s=$?; cd / && rm -rf \"$d\"; exit $s"
+          ${check} ${CMAKE_CURRENT_BINARY_DIR} ${check_data})
+# A times file that is one of the exit files of --exits-dir in the same run
+# would replace a door's case: refused before anything is written.
+add_test(NAME check.TimesNeverReplacesADoorFile
+  COMMAND sh -c "d=\"$1/doorclash\"; rm -rf \"$d\" && mkdir -p \"$d\" && cd \"$d\" && { \"$0\" \"$2/Corridor.csv\" \"$2/Exits.dat\" --exits-dir w --times w/door1-c1-r1.dat >out.txt 2>err.txt; test $? -eq 2; } && grep -q 'is one of the exit files of --exits-dir; nothing is written' err.txt && grep -q 'exit status 2' out.txt && test -z \"$(ls w)\"; s=$?; cd / && rm -rf \"$d\"; exit $s"
+          ${check} ${CMAKE_CURRENT_BINARY_DIR} ${check_data})
+# At a terminal (script gives one) the doors blocked show on standard error,
+# and the line is erased before the report; in a pipe nothing shows.
+add_test(NAME check.ProgressAtATerminal
+  COMMAND sh -c "command -v script >/dev/null || exit 77; d=\"$1/progress\"; rm -rf \"$d\" && mkdir -p \"$d\" && cd \"$d\" && printf 'E..E\\n....\\n' >two.plan && \"$2\" two.plan m.csv e.dat && script -qec \"'$0' m.csv e.dat --blocked >report.txt\" /dev/null >tty.txt && grep -q 'orvik-check: 0 of 2 doors blocked' tty.txt && ! grep -q 'doors blocked' report.txt && \"$0\" m.csv e.dat --blocked 2>pipe.err >/dev/null && test ! -s pipe.err; s=$?; cd / && rm -rf \"$d\"; exit $s"
+          ${check} ${CMAKE_CURRENT_BINARY_DIR} $<TARGET_FILE:plan2mesh>)
+set_tests_properties(check.ProgressAtATerminal PROPERTIES SKIP_RETURN_CODE 77)
+set_tests_properties(check.ArgumentErrorsNameTheValue check.TimesNeverReplacesADoorFile
+  check.ProgressAtATerminal PROPERTIES LABELS check)
 
 # The command line a planner uses: --plan, --block by name with --limit and
 # --list, door files of an earlier run, and the arguments refused.

@@ -35,7 +35,7 @@ set_tests_properties(e2e.HugeAndEndlessInputs PROPERTIES LABELS "e2e;memcap")
 # orvik-render against the window (label e2e, in Xvfb), and on its own
 # (label render: no X server, DISPLAY unset by the driver).
 foreach(case WindowStart WindowKeys WindowStation Arguments Unwritable TimesColours Batch
-    WhatIfPictures)
+    WhatIfPictures Limits BrokenInputs)
   add_test(NAME render.${case}
     COMMAND ${Python3_EXECUTABLE} ${ORVIK_E2E_DIR}/render_cases.py
       --render $<TARGET_FILE:orvik-render> --orvik $<TARGET_FILE:orvik>
@@ -47,3 +47,5 @@ foreach(case WindowStart WindowKeys WindowStation Arguments Unwritable TimesColo
     set_tests_properties(render.${case} PROPERTIES LABELS render TIMEOUT 120)
   endif()
 endforeach()
+# Under ulimit -u and -v, which the sanitizers' threads and shadow memory cannot live with.
+set_tests_properties(render.Limits PROPERTIES LABELS "render;memcap")

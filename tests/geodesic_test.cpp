@@ -95,6 +95,52 @@ TEST_F(Geodesic, StraightThroughAVertexNeedsAnOpenLRoute) {
   EXPECT_EQ(geodesic[cellAt(3, 3)], kUnreachedTime);
 }
 
+TEST_F(Geodesic, LongStraightCorridorsAreExactEveryWay) {
+  // A corridor 300 cells long, its exit at either end, level or upright,
+  // with a room of 5 by 5 at the far end: along the corridor every time is
+  // the straight line; in the room a cell in line with the corridor too,
+  // and every other cell lies between the straight line from the exit and
+  // the path round the corridor's mouth.
+  constexpr int kLength = 300;
+  for (int layout = 0; layout < 4; ++layout) {
+    const bool upright = layout >= 2, exitFirst = layout % 2 == 0;
+    const int columns = upright ? 5 : kLength + 5, rows = upright ? kLength + 5 : 5;
+    Drawing d = drawing(columns, rows, ' ');
+    // (along, across) -> (column, row); along 1 is the exit's end.
+    auto place = [&](int along, int across) {
+      const int a = exitFirst ? along : kLength + 6 - along;
+      return upright ? std::pair{across, a} : std::pair{a, across};
+    };
+    auto mark = [&](int along, int across, char c) {
+      put(d, place(along, across).first, place(along, across).second, c);
+    };
+    auto cell = [&](int along, int across) {
+      return cellAt(place(along, across).first, place(along, across).second);
+    };
+    for (int along = 1; along <= kLength; ++along) mark(along, 3, '.');
+    for (int along = kLength + 1; along <= kLength + 5; ++along) {
+      for (int across = 1; across <= 5; ++across) mark(along, across, '.');
+    }
+    mark(1, 3, 'E');
+    runGeodesic(loadPlan(planText(d)));
+    const Point exit = centreOf(cell(1, 3));
+    for (int along = 1; along <= kLength + 5; ++along) {
+      const CellId c = cell(along, 3);
+      ASSERT_EQ(geodesic[c], static_cast<float>(kStepTime * (along - 1))) << layout << " " << along;
+    }
+    for (int along = kLength + 1; along <= kLength + 5; ++along) {
+      for (int across = 1; across <= 5; ++across) {
+        const CellId c = cell(along, across);
+        const double straight = distance(centreOf(c), exit) * kWalkPace;
+        const double round = (kLength - 1) * kStepTime + (along - kLength) * kStepTime +
+                             std::abs(across - 3) * kStepTime;
+        ASSERT_GE(geodesic[c], straight * (1 - 1e-6)) << layout << " " << along << "," << across;
+        ASSERT_LE(geodesic[c], round * (1 + 1e-6)) << layout << " " << along << "," << across;
+      }
+    }
+  }
+}
+
 TEST_F(Geodesic, ClosedInExitReachesNothing) {
   // The exit (3, 2) has rock left, right and below, a wall above.
   const std::vector<CellId> exits = loadPlan(".._..\n. E .\n.. ..\n");

@@ -164,6 +164,71 @@ TEST_F(MeshReader, PositionIsTheUpperRightCornerAndTheExtentNeverGoesBelowZero) 
   EXPECT_EQ(meshExtent.maxY, 0.0);
 }
 
+// With a bound, a header line longer than it (its bytes before the LF, a CR
+// counted) ends the reading after at most one piece more, whatever follows;
+// a line of exactly the bound and the last line without LF still pass. In one piece and in pieces
+// smaller than the bound, as a file is read.
+TEST(FieldReader, AHeaderLineOverItsBoundEndsTheReading) {
+  constexpr std::int64_t kBound = 100;
+  const std::string fits(kBound, 'x'), over(kBound + 1, 'x');
+  const std::string record = meshRecord(4, -1, -1, -1, -1, 1, 1);
+  struct Case {
+    std::string text;
+    int longLine;  // 0: the header is skipped whole
+  } cases[] = {
+      {fits + "\n" + fits.substr(1) + "\r\n" + fits + "\n" + record, 0},
+      {"h\n" + over + "\nh\n" + record, 2},
+      {"h\nh\n" + over, 3},
+      {over + std::string(5000, '\0'), 1},
+      {"h\nh\n" + fits, 0},
+  };
+  for (const std::size_t piece : {std::size_t{0}, std::size_t{7}, std::size_t{64}}) {
+    for (const Case& c : cases) {
+      TextCursor in = makeCursor(c.text, piece);
+      int longLine = -1;
+      KeptText lines[kMeshHeaderLines]{};
+      EXPECT_EQ(skipMeshHeader(in, lines, kBound, &longLine), c.longLine == 0) << c.text.size();
+      EXPECT_EQ(longLine, c.longLine) << c.text.size();
+      if (c.longLine > 0 && piece > 0) {
+        const auto lineStart = static_cast<std::int64_t>(2 * (c.longLine - 1));  // after "h\n"s
+        EXPECT_LE(cursorOffset(in), lineStart + kBound + static_cast<std::int64_t>(piece));
+      }
+    }
+  }
+  // Without a bound the reading is the program's: every line to its end.
+  const std::string longHeader = "h\n" + std::string(5000, 'y') + "\nh\n" + record;
+  TextCursor in = makeCursor(longHeader);
+  int longLine = -1;
+  EXPECT_TRUE(skipMeshHeader(in, nullptr, 0, &longLine));
+  EXPECT_EQ(longLine, 0);
+  MeshRecord read{};
+  FieldFailure failure{};
+  EXPECT_TRUE(readMeshRecord(in, read, failure));
+  EXPECT_EQ(read.cell, 4);
+}
+
+// readLine stops a line longer than its bound there and leaves the rest
+// unread; a line of exactly the bound is whole.
+TEST(FieldReader, ReadLineStopsAtItsBound) {
+  for (const std::size_t piece : {std::size_t{0}, std::size_t{3}}) {
+    TextCursor in = makeCursor("abcd\nabcde\nxy", piece);
+    std::string line;
+    bool longer = true;
+    ASSERT_TRUE(readLine(in, line, 4, longer));
+    EXPECT_EQ(line, "abcd");
+    EXPECT_FALSE(longer);
+    ASSERT_TRUE(readLine(in, line, 4, longer));
+    EXPECT_EQ(line, "abcd");
+    EXPECT_TRUE(longer);
+    EXPECT_EQ(cursorOffset(in), 9);  // "e\n" and the rest unread
+    ASSERT_TRUE(readLine(in, line, 4, longer));
+    EXPECT_EQ(line, "e");
+    ASSERT_TRUE(readLine(in, line, 4, longer));
+    EXPECT_EQ(line, "xy");
+    EXPECT_FALSE(readLine(in, line, 4, longer));
+  }
+}
+
 TEST(FieldReader, ReportsWhereAndWhyARecordFailed) {
   TextCursor in = makeCursor("h\nh\nh\n1 2 3 4 5 6 7 w 0 0 a b c\n1 12, 0");
   ASSERT_TRUE(skipMeshHeader(in));
@@ -237,7 +302,7 @@ TEST_F(MeshReader, AHoleInAHeaderLineIsJumpedOver) {
   TextCursor in{};
   ASSERT_TRUE(openFileCursor(path.c_str(), in, 4096));
   KeptText lines[kMeshHeaderLines]{};
-  MeshReading seen{nullptr, nullptr, false, false, nullptr, lines};
+  MeshReading seen{nullptr, nullptr, false, false, nullptr, lines, 0, 0};
   readMesh(in, &seen);
   EXPECT_TRUE(seen.headerWhole);
   EXPECT_TRUE(cellNamed[5]);

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "scene/scene.h"
+#include "scene_fixture.h"
 #include "snapshot/snapshot.h"
 
 namespace {
@@ -70,6 +71,35 @@ TEST(RenderArguments, FilesAndSizeCarryOnKeysDoNot) {
   EXPECT_EQ(r.jobs[5].timesPath, "u.csv");
   EXPECT_EQ(r.jobs[5].timesColumn, "geo");
   EXPECT_EQ(r.jobs[5].width, 900);
+}
+
+// Options that would be dropped without a word are errors that name them:
+// a --column for an output the exits colour, and a second --keys before
+// one output. --column before a later --times, or carried on to an output
+// the times colour, still holds.
+TEST(RenderArguments, OptionsThatWouldBeDroppedAreRefused) {
+  RenderRequest r;
+  std::string error;
+  EXPECT_FALSE(parse({"--times", "t.csv", "--exits", "e.dat", "--column", "geo", "a.png"}, r, error));
+  EXPECT_EQ(error,
+            "--column geo is given for a.png, which the exits colour (--exits or --plan came "
+            "after --times); give --times again before it, or leave --column out");
+  EXPECT_FALSE(parse({"--times", "t.csv", "a.png", "--column", "geo", "--plan", "p", "b.png"}, r,
+                     error));
+  EXPECT_NE(error.find("--column geo is given for b.png"), std::string::npos) << error;
+  EXPECT_FALSE(parse({"--keys", "w", "--size", "900x700", "--keys", "6", "a.png"}, r, error));
+  EXPECT_EQ(error,
+            "--keys is given twice before one output; the second would replace the first: put "
+            "all the keys in one --keys");
+  ASSERT_TRUE(parse({"--column", "geo", "--exits", "e.dat", "--times", "t.csv", "a.png", "--keys",
+                     "w", "b.png", "--keys", "6", "--exits", "e.dat", "c.png"},
+                    r, error))
+      << error;
+  ASSERT_EQ(r.jobs.size(), 3u);
+  EXPECT_EQ(r.jobs[1].timesColumn, "geo");
+  EXPECT_EQ(r.jobs[1].keys, "w");
+  EXPECT_EQ(r.jobs[2].keys, "6");
+  EXPECT_EQ(r.jobs[2].timesPath, "");
 }
 
 TEST(RenderArguments, SizesAtTheLimits) {
@@ -135,8 +165,135 @@ TEST_F(TimesCsv, ErrorsNameFileAndLine) {
   EXPECT_EQ(error, "/no/such/times.csv: cannot read: No such file or directory");
 }
 
+// Where the CSV names a cell's column and row, they must be the mesh's:
+// the first row of another plan is an error naming it. Cells the mesh does
+// not have, and files without the two columns, are read as before.
+TEST_F(TimesCsv, PlacesMustBeTheMeshs) {
+  clearScene();
+  readMeshText(corridor(3));  // cells 1, 2, 3 at columns 1, 2, 3 of row 1
+  ASSERT_TRUE(read("cell,column,row,seconds\n1,1,1,0\n3,3,1,8\n9,7,7,4\n")) << error;
+  EXPECT_EQ(travelTime[3], 8.0f);
+  EXPECT_FALSE(read("cell,column,row,seconds\n1,1,1,0\n2,3,1,4\n3,2,1,8\n"));
+  EXPECT_EQ(error, files.back().string() +
+                       ":3: cell 2 stands at column 3, row 1 here but at column 2, row 1 in the "
+                       "mesh: the times are of another plan");
+  EXPECT_FALSE(read("row,cell,seconds,column\n2,1,0,1\n"));
+  EXPECT_NE(error.find(":2: cell 1 stands at column 1, row 2 here"), std::string::npos) << error;
+  EXPECT_FALSE(read("cell,column,row,seconds\n1,1.0,1,0\n"));
+  EXPECT_NE(error.find(":2: column \"1.0\" or row \"1\" is not a whole number"),
+            std::string::npos)
+      << error;
+  ASSERT_TRUE(read("cell,row,seconds\n2,9,4\n")) << error;  // no column: nothing to compare
+  EXPECT_EQ(travelTime[2], 4.0f);
+  clearScene();
+}
+
+// As a spreadsheet saves it: a byte-order mark, names and values in
+// quotes. What a message shows of the header is escaped.
+TEST_F(TimesCsv, SpreadsheetHeadersAndEscapedMessages) {
+  ASSERT_TRUE(read("\xEF\xBB\xBF\"cell\",\"seconds\"\r\n\"1\",\"4.5\"\r\n2,\"\"\r\n")) << error;
+  EXPECT_EQ(travelTime[1], 4.5f);
+  EXPECT_EQ(travelTime[2], kUnreachedTime);
+  EXPECT_FALSE(read("\xEF\xBB\xBF" "ce\x1b[2Jll,seconds\n1,4\n"));
+  EXPECT_EQ(error, files.back().string() +
+                       ":1: no column \"cell\" in the header \"ce\\x1B[2Jll,seconds\"");
+  EXPECT_FALSE(read("cell,seconds\n\x07\x1b,4\n"));
+  EXPECT_NE(error.find(":2: cell \"\\x07\\x1B\" is not a cell number"), std::string::npos) << error;
+}
+
+// A time beyond a float's range is refused like one beyond a double's;
+// the largest float is still a time.
+TEST_F(TimesCsv, TimesBeyondAFloatAreRefused) {
+  for (const char* text : {"1e39", "3.5e38", "1e309"}) {
+    EXPECT_FALSE(read(std::string("cell,seconds\n1,") + text + "\n")) << text;
+    EXPECT_NE(error.find(std::string(":2: \"") + text + "\" is not a time"), std::string::npos)
+        << error;
+  }
+  ASSERT_TRUE(read("cell,seconds\n1,3.4e38\n")) << error;
+  EXPECT_EQ(travelTime[1], 3.4e38f);
+}
+
 // 3 by 2 pixels, every byte different, bottom row first as OpenGL reads
 // them: the PNG holds them top row first, red, green, blue, alpha dropped.
+namespace {
+
+struct MeshRead {
+  std::vector<std::string> warnings;
+  int cells;  // drawn cells stored
+};
+
+MeshRead readMeshWarnings(const std::string& text, std::size_t piece = 0) {
+  clearScene();
+  TextCursor in = makeCursor(text, piece);
+  InputNotes notes{};
+  FieldFailure stop{};
+  MeshReading seen{countMeshRecord, &notes, false, false, &stop, nullptr, kMaxHeaderLineBytes, 0};
+  readMesh(in, &seen);
+  return {meshWarnings("m.csv", seen, stop, notes),
+          static_cast<int>(std::count(cellNamed + 1, cellNamed + kSlotCount, true))};
+}
+
+std::vector<std::string> exitWarningsOf(const std::string& text) {
+  TextCursor in = makeCursor(text);
+  InputNotes notes{};
+  FieldFailure stop{};
+  ExitReading seen{countExitNumber, &notes, &stop};
+  computeTravelTimesFrom(in, &seen);
+  return exitWarnings("e.dat", stop, notes);
+}
+
+std::string record(int cell, int column) {
+  return std::to_string(cell) + " -1 -1 -1 -1 " + std::to_string(column) + " 1 f 0 0 a b c\n";
+}
+
+}  // namespace
+
+// Every way a reading leaves cells out of the picture gives one line naming
+// the file, the line and the reason; a whole file gives none.
+TEST(RenderInputWarnings, EachLossNamedWithFileAndLine) {
+  const std::string header = "h\nh\nh\n";
+  EXPECT_TRUE(readMeshWarnings(header + record(1, 1) + record(2, 2)).warnings.empty());
+  // Ten records, the fifth glued to a comma: four cells drawn, one line.
+  std::string text = header;
+  for (int c = 1; c <= 10; ++c) text += c == 5 ? "5 -1, 10 -1 -1 5 1 f 0 0 a b c\n" : record(c, c);
+  const MeshRead cut = readMeshWarnings(text, 16);
+  EXPECT_EQ(cut.cells, 4);
+  ASSERT_EQ(cut.warnings.size(), 1u);
+  EXPECT_EQ(cut.warnings[0],
+            "m.csv:8: record 5, field 3 \",\" is not a whole number, reading stops there; "
+            "the map shows what the 4 records before it hold");
+  const MeshRead skipped =
+      readMeshWarnings(header + record(1, 1) + record(40000, 2) + record(-7, 3) + "2 -1 -1");
+  ASSERT_EQ(skipped.warnings.size(), 2u);
+  EXPECT_EQ(skipped.warnings[0],
+            "m.csv:7: the file ends inside record 4; the map shows what the 3 records before it "
+            "hold");
+  EXPECT_EQ(skipped.warnings[1],
+            "m.csv:5: cell number 40000 is outside 0 to " + std::to_string(kMaxCellId) +
+                "; 2 records are skipped");
+  EXPECT_EQ(readMeshWarnings("h\nh\n").warnings,
+            std::vector<std::string>{"m.csv: fewer than the three header lines; the map is empty"});
+  EXPECT_EQ(readMeshWarnings(header).warnings,
+            std::vector<std::string>{"m.csv: no record after the header; the map is empty"});
+  // A control byte of the file reaches the terminal escaped.
+  EXPECT_EQ(readMeshWarnings(header + "\x1b[2J 2").warnings[0],
+            "m.csv:4: record 1, field 1 \"\\x1B[2J\" is not a whole number, reading stops "
+            "there; the map shows what the 0 records before it hold");
+  EXPECT_TRUE(exitWarningsOf("3 1\n2\n").empty());
+  EXPECT_EQ(exitWarningsOf("abc\n"),
+            (std::vector<std::string>{
+                "e.dat:1: \"abc\" is not a whole number; reading stops there, after 0 exits",
+                "e.dat: no exit to walk from; every cell shows as unreached"}));
+  EXPECT_EQ(exitWarningsOf("1\n\n99999 4 -2 99999999999"),
+            (std::vector<std::string>{
+                "e.dat:3: \"99999999999\" does not fit 32 bits; reading stops there, after 4 "
+                "exits",
+                "e.dat:3: exit 99999 is outside 0 to " + std::to_string(kMaxCellId) +
+                    "; 2 exits are skipped"}));
+  EXPECT_EQ(exitWarningsOf(""),
+            std::vector<std::string>{"e.dat: no exit to walk from; every cell shows as unreached"});
+}
+
 TEST(RenderPng, PixelsRoundTripThroughLibpng) {
   unsigned char bgra[2 * 3 * 4];
   for (int i = 0; i < 24; ++i) bgra[i] = static_cast<unsigned char>(10 * i + 3);

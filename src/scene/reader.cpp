@@ -196,19 +196,29 @@ FieldResult readWordField(TextCursor& in, KeptText* word) {
 
 // Like std::getline three times: a line ends after its LF; a last line
 // without one still counts if it holds any character, but then nothing is
-// left to read.
-bool skipMeshHeader(TextCursor& in, KeptText* lines) {
+// left to read. With a bound, a line longer than it ends the skip there.
+bool skipMeshHeader(TextCursor& in, KeptText* lines, std::int64_t maxLineBytes, int* longLine) {
+  if (longLine != nullptr) *longLine = 0;
   for (int i = 0; i < kMeshHeaderLines; ++i) {
     if (atEnd(in)) return false;
     keepFieldText(in);
+    const std::int64_t start = cursorOffset(in);
+    const auto over = [&](const char* at) {
+      return maxLineBytes > 0 && in.pieceOffset + (at - in.base) - start > maxLineBytes;
+    };
     const void* lf = nullptr;
     while ((lf = std::memchr(in.pos, '\n', static_cast<std::size_t>(in.end - in.pos))) == nullptr) {
       in.pos = in.end;
+      if (over(in.pos)) break;
       skipHole(in);
       if (!refill(in)) break;
     }
     if (lf != nullptr) in.pos = static_cast<const char*>(lf);
     if (lines != nullptr) keptFieldText(in, lines[i]);
+    if (over(in.pos)) {
+      if (longLine != nullptr) *longLine = i + 1;
+      return false;
+    }
     if (lf != nullptr) {
       ++in.pos;
       ++in.line;
@@ -273,9 +283,14 @@ bool readLine(TextCursor& in, std::string& line, std::size_t maxBytes, bool& lon
     const std::size_t left = static_cast<std::size_t>(in.end - in.pos);
     const void* lf = std::memchr(in.pos, '\n', left);
     const std::size_t upTo = lf != nullptr ? static_cast<std::size_t>(static_cast<const char*>(lf) - in.pos) : left;
-    const std::size_t taken = std::min(upTo, maxBytes - line.size());
-    line.append(in.pos, taken);
-    if (taken < upTo) longer = true;
+    const std::size_t room = maxBytes - line.size();
+    if (upTo > room) {  // more than maxBytes before the LF: the rest stays unread
+      line.append(in.pos, room);
+      in.pos += room;
+      longer = true;
+      return true;
+    }
+    line.append(in.pos, upTo);
     in.pos += upTo;
     if (lf != nullptr) {
       ++in.pos;

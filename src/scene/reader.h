@@ -108,8 +108,16 @@ FieldResult readWordField(TextCursor& in, KeptText* word);
 
 // Skips the three header lines, keeping the first bytes of each in `lines`
 // when it is not null. False when the text ends before the last of them
-// starts, which leaves no records to read.
-bool skipMeshHeader(TextCursor& in, KeptText* lines = nullptr);
+// starts, which leaves no records to read. With maxLineBytes > 0, also
+// false, with the 1-based number of that line in *longLine (when not null;
+// else 0), at a line longer than maxLineBytes, after reading at most one
+// piece beyond them: an endless line (/dev/zero) ends the reading there.
+bool skipMeshHeader(TextCursor& in, KeptText* lines = nullptr, std::int64_t maxLineBytes = 0,
+                    int* longLine = nullptr);
+
+// The bound the companion programs put on a header line, bytes; the
+// program's own reading has none, as std::getline.
+constexpr std::int64_t kMaxHeaderLineBytes = std::int64_t{1} << 20;
 
 // After skipMeshHeader: reads the next 13 fields; with keepWords, fields 8,
 // 11 and 12 too. False, with `failure` filled in, when one cannot be read.
@@ -122,8 +130,9 @@ bool readMeshRecord(TextCursor& in, MeshRecord& record, FieldFailure& failure,
 bool readExitRecord(TextCursor& in, CellId& exit, std::int64_t& line, FieldFailure& failure);
 
 // Reads up to and including the next LF (or to the end) and leaves the
-// line without its LF in `line`, at most maxBytes of it; `longer` tells
-// whether the line went on beyond them. False when nothing was left.
+// line without its LF in `line`. A line longer than maxBytes is read only
+// that far, with `longer` set: the rest stays unread, so an endless line
+// costs no more than maxBytes. False when nothing was left.
 bool readLine(TextCursor& in, std::string& line, std::size_t maxBytes, bool& longer);
 
 // The white space that separates fields (the C locale's isspace).

@@ -51,7 +51,7 @@ void readMesh(TextCursor& in, MeshReading* seen) {
   MeshReading unseen{};  // the program's own reading keeps nothing
   MeshReading& log = seen != nullptr ? *seen : unseen;
   meshExtent = MeshExtent{0.0, 0.0};
-  log.headerWhole = skipMeshHeader(in, log.headerLines);
+  log.headerWhole = skipMeshHeader(in, log.headerLines, log.headerLineLimit, &log.longHeaderLine);
   MeshRecord record{};
   FieldFailure failure{};
   failure.result = FieldResult::EndOfText;

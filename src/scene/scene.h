@@ -86,6 +86,8 @@ struct MeshReading {
   bool headerWhole;    // left: the three header lines were there
   FieldFailure* stop;  // left: why reading ended; may be null
   KeptText* headerLines;  // left: the first bytes of each header line; may be null
+  std::int64_t headerLineLimit;  // bytes a header line may hold, longer ends the reading; 0 none
+  int longHeaderLine;            // left: 1-based header line over headerLineLimit, 0 none
 };
 
 // What a reading of the exit file saw, as MeshReading.

@@ -9,6 +9,7 @@ import os
 import shutil
 import subprocess
 import sys
+import tempfile
 from pathlib import Path
 
 sys.dont_write_bytecode = True  # keep the source tree free of __pycache__
@@ -179,6 +180,41 @@ def case_unwritable(orvik, program, scratch):
     d.check((out / "kept.png").read_bytes() == b"old picture", "kept.png was changed")
 
 
+def case_broken_inputs(orvik, program, scratch):
+    """A mesh whose reading stops early, records and exits skipped, an exit
+    file that is not numbers and an endless mesh (/dev/zero) are drawn as
+    the program draws them, status 0, each loss named on standard error
+    with file, line and reason; the endless one within the time bound."""
+    plan = d.sample_plan()
+    d.write_plan(plan, scratch / "in")
+    mesh = (scratch / "in" / "Mesh.csv").read_text().splitlines(keepends=True)
+    fields = mesh[5].split(" ")
+    fields[1] += ","  # glued to the right neighbour: reading stops at record 3
+    mesh[5] = " ".join(fields)
+    (scratch / "cut.csv").write_text("".join(mesh))
+    (scratch / "words.dat").write_text("north south\n")
+    (scratch / "far.dat").write_text(f"{plan.cell_id(*plan.exit_cell)}\n40000\n")
+    cases = (
+        (["--mesh", scratch / "cut.csv"],
+         [f"cut.csv:6: record 3, field 3 \",\" is not a whole number, reading stops there"]),
+        (["--exits", scratch / "words.dat"],
+         ["words.dat:1: \"north\" is not a whole number", "words.dat: no exit to walk from"]),
+        (["--exits", scratch / "far.dat"],
+         ["far.dat:2: exit 40000 is outside 0 to 33414; 1 exit is skipped"]),
+        (["--mesh", "/dev/zero"],
+         ["/dev/zero:1: a header line longer than 1048576 bytes; reading stops there"]),
+    )
+    for args, wanted in cases:
+        out = scratch / "out.png"
+        done = render(program, "--plan", scratch / "in", *args, out)
+        lines = done.stderr.splitlines()
+        d.check(done.returncode == 0 and out.exists() and len(lines) == len(wanted)
+                and all(line.startswith("orvik-render: warning: ") and want in line
+                        for line, want in zip(lines, wanted)),
+                f"{args}: status {done.returncode}, stderr {done.stderr!r}, wanted {wanted}")
+        out.unlink()
+
+
 def times_csv(plan, value_of, columns, missing=()):
     """A times CSV in orvik-check's layout with the columns in the given
     order; cells in `missing` get no row."""
@@ -311,6 +347,75 @@ def case_what_if_pictures(orvik, program, scratch):
             d.check(d.near(got, want, 1), f"{name}: cell {(c, r)} shows {got}, expected {want}")
 
 
+def limited(command, nproc=None, address_space_kb=None):
+    """`command` under a process limit or an address-space cap, as a user
+    whom the kernel holds to them: root passes any process limit, so as
+    root the program runs as nobody."""
+    limits = []
+    if nproc is not None:
+        limits.append(f"ulimit -u {nproc}")
+    if address_space_kb is not None:
+        limits.append(f"ulimit -v {address_space_kb}")
+    user = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"] \
+        if os.geteuid() == 0 else []
+    shell = " && ".join(limits + ['exec "$@"'])
+    return ["bash", "-c", shell, "bash", *user, *map(str, command)]
+
+
+def case_limits(orvik, program, scratch):
+    """Short of threads (ulimit -u 1 to 3) or of address space, a picture
+    comes within a minute: the same picture as without the limit, or, when
+    the driver cannot load or runs out, status 1 and a line that names the
+    cap. Without the bound on the driver's threads llvmpipe waited for
+    ever, and with no thread at all the program aborted."""
+    # In a folder of its own under /tmp, since the unprivileged user may not
+    # pass through the folders of the build.
+    work = Path(tempfile.mkdtemp(prefix="orvik-limits-"))
+    try:
+        limits_in(program, work)
+    finally:
+        shutil.rmtree(work)
+
+
+def limits_in(program, work):
+    plan = d.sample_plan()
+    d.write_plan(plan, work / "in")
+    shutil.copy(program, work / "orvik-render")
+    for path in (work, work / "in"):
+        path.chmod(0o777)
+    for name in ("Mesh.csv", "ExitGrid.dat"):
+        (work / "in" / name).chmod(0o644)
+    render_ok(work / "orvik-render", "--plan", work / "in", work / "free.png")
+    free = (work / "free.png").read_bytes()
+    env = {k: v for k, v in os.environ.items()
+           if k not in ("DISPLAY", "XAUTHORITY", "LP_NUM_THREADS", "EGL_LOG_LEVEL")}
+    cases = [({"nproc": n}, f"ulimit -u {n}") for n in (1, 2, 3)]
+    cases += [({"address_space_kb": kb}, f"ulimit -v {kb}") for kb in (200000, 300000, 600000)]
+    for limit, what in cases:
+        out = work / f"{what.replace(' ', '')}.png"
+        try:
+            done = subprocess.run(limited([work / "orvik-render", "--plan", work / "in", out],
+                                          **limit),
+                                  capture_output=True, text=True, timeout=60, env=env, cwd=work)
+        except subprocess.TimeoutExpired:
+            raise d.Failure(f"{what}: no picture and no word within 60 s")
+        if done.returncode == 0:
+            d.check(done.stderr == "" and out.read_bytes() == free,
+                    f"{what}: status 0 but stderr {done.stderr!r} or another picture")
+        else:
+            # LLVM inside the driver may say first that it ran out.
+            lines = done.stderr.splitlines()
+            d.check(done.returncode == 1 and 1 <= len(lines) <= 2
+                    and lines[-1].startswith("orvik-render: no offscreen OpenGL: ")
+                    and "ulimit -v" in lines[-1] and not out.exists()
+                    and (len(lines) == 1 or lines[0].startswith("LLVM ERROR")),
+                    f"{what}: status {done.returncode}, stderr {done.stderr!r}")
+    # Under the process limits the picture must come: the driver can always
+    # draw on the calling thread.
+    for n in (1, 2, 3):
+        d.check((work / f"ulimit-u{n}.png").exists(), f"ulimit -u {n}: no picture")
+
+
 CASES = {
     "WindowStart": case_window_start,
     "WindowKeys": case_window_keys,
@@ -320,6 +425,8 @@ CASES = {
     "TimesColours": case_times_colours,
     "Batch": case_batch,
     "WhatIfPictures": case_what_if_pictures,
+    "Limits": case_limits,
+    "BrokenInputs": case_broken_inputs,
 }
 
 

@@ -24,6 +24,7 @@
 #include "geodesic.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <limits>
 
@@ -35,6 +36,9 @@ constexpr double kNoPath = std::numeric_limits<double>::infinity();  // map unit
 
 double reach[kNodeCount];              // map units, path length from the node to an exit centre
 std::int32_t towards[kNodeCount];      // node the path heads for next; itself at an exit
+std::int32_t pathEnd[kNodeCount];      // the exit node a settled node's path ends at
+bool straightToEnd[kNodeCount];        // a settled node's path is one straight line of
+                                       // whole map units to its end, reach exact
 std::int32_t aside[kNodeCount];        // next node of the best other path offered, -1 if none
 double asideReach[kNodeCount];         // map units, that path's length
 bool settled[kNodeCount];              // reach is final
@@ -46,6 +50,8 @@ std::uint32_t runNumber;               // computeGeodesicTimes calls; 0 is never
 std::int32_t heap[kNodeCount];         // binary min-heap of nodes on reach
 std::int32_t heapAt[kNodeCount];       // index of the node in heap, -1 when not in it
 int heapSize;                          // nodes in heap
+void (*progressCall)(int, int);        // setGeodesicProgress's function, or null
+constexpr int kProgressEvery = 4096;   // cells settled between two calls
 
 void swapHeap(int i, int j) {
   std::swap(heap[i], heap[j]);
@@ -114,11 +120,30 @@ bool metBefore(std::int32_t x, std::int32_t a) {
   return false;
 }
 
+bool isWhole(double length) { return length == std::floor(length); }
+
+// Needs u settled: what the walks along u's path need to know of it.
+void notePath(std::int32_t u) {
+  const std::int32_t next = towards[u];
+  pathEnd[u] = next == u ? u : pathEnd[next];  // the next node was settled before u
+  straightToEnd[u] = next == u || (straightToEnd[next] && isWhole(reach[u]) &&
+                                   reach[u] == gap(u, pathEnd[u]));
+}
+
 // Offers x every node along the path of `from`: the further, the shorter
 // by the triangle rule, but a nearer one may be in sight when a further one
-// is not.
+// is not. Where that path is one straight line of whole map units and x
+// lies on it beyond `from` (a straight corridor, a hall along a wall), every
+// node offers x exactly the same length; once neither of x's paths is
+// longer, no node further on can change them, and the walk stops instead of
+// going on to the exit, which made a straight corridor cost the square of
+// its length.
 void offerPath(std::int32_t x, std::int32_t from) {
+  const double step = gap(x, from);
+  const double line = gap(x, pathEnd[from]);
+  const bool onLine = straightToEnd[from] && isWhole(step) && line == step + reach[from];
   for (std::int32_t a = from; !metBefore(x, a); a = towards[a]) {
+    if (onLine && line >= reach[x] && line >= asideReach[x]) return;
     consider(x, a);
     if (towards[a] == a) return;
   }
@@ -167,9 +192,19 @@ void expand(std::int32_t u) {
   for (const CellId* x = portals.first; x != portals.last; ++x) offerPortal(u, *x);
 }
 
+int countFloorCells() {
+  int cells = 0;
+  for (CellId c = 1; c <= kMaxCellId; ++c) cells += isFloorSlot(c) ? 1 : 0;
+  return cells;
+}
+
 }  // namespace
 
 void setGeodesicJoins(const std::vector<CellPair>& joins) { setPortalPairs(joins); }
+
+void setGeodesicProgress(void (*progress)(int settledCells, int floorCells)) {
+  progressCall = progress;
+}
 
 void computeGeodesicTimes(const CellId* exits, int exitCount, float seconds[kSlotCount]) {
   prepareFloor();
@@ -186,10 +221,16 @@ void computeGeodesicTimes(const CellId* exits, int exitCount, float seconds[kSlo
   for (int i = 0; i < exitCount; ++i) {
     if (isFloorSlot(exits[i]) && reach[exits[i]] != 0.0) setReach(exits[i], 0.0, exits[i]);
   }
+  const int floorCells = progressCall != nullptr ? countFloorCells() : 0;
+  int settledCells = 0;
   while (heapSize > 0) {
     const std::int32_t u = popNearest();
     settled[u] = true;
+    notePath(u);
     expand(u);
+    if (u < kSlotCount && ++settledCells % kProgressEvery == 0 && progressCall != nullptr) {
+      progressCall(settledCells, floorCells);
+    }
   }
   for (CellId c = 0; c <= kMaxCellId; ++c) {
     const bool reached = isFloorSlot(c) && reach[c] < kNoPath;

@@ -26,3 +26,8 @@ void computeGeodesicTimes(const CellId* exits, int exitCount, float seconds[kSlo
 // other pair of neighbours that are not side by side stays closed to it.
 // Kept until set again; none at start.
 void setGeodesicJoins(const std::vector<CellPair>& joins);
+
+// Sets the function computeGeodesicTimes calls now and then with the cells
+// settled so far (their times final) and the floor cells in all, for a sign
+// of life on a long plan; null, the start, calls none.
+void setGeodesicProgress(void (*progress)(int settledCells, int floorCells));

@@ -27,7 +27,7 @@ enum class InputFile { Mesh, Exits };
 // In the order the report lists them. The first group changes what the
 // program loads or seeds (exit status 1); the second describes the plan.
 enum class FindingKind {
-  ShortHeader,             // fewer than three lines: no records at all
+  ShortHeader,             // fewer than three lines, or one over the bound: no records at all
   MeshStopped,             // a field could not be read before the end
   CellOutsideTable,        // record skipped: cell number outside 0..kMaxCellId
   RepeatedCell,            // a later record replaced an earlier one
@@ -123,6 +123,8 @@ struct CheckOptions {
   bool limitGiven = false;  // judge every cell against limitSeconds
   double limitSeconds = 0;  // s
   std::string exitsDir;     // with blocked: write one exit file per door here; empty: none
+  int maxDoors = 0;         // with blocked: refuse a plan of more doors; 0: no bound
+  bool progress = false;    // a progress line on standard error during long steps
   std::vector<std::string> block;  // doors blocked together: names or numbers as given; empty none
   bool listOver = false;    // with limitGiven: keep the cells over the limit for a list
 };
@@ -257,6 +259,7 @@ struct CheckReport {
   // program's reader stored and what its walk computed.
   bool agreesWithProgram;
   std::string writeFailure;  // a file the checker was asked to write and could not, and why
+  std::string refusal;       // a bound of the options the plan passes: the step was not run
 };
 
 // Reads the two files with the program's readers in pieces and collects the
@@ -272,9 +275,18 @@ CheckReport checkPlanTexts(const std::string& meshPath, std::string_view meshTex
                            std::size_t pieceBytes = 0,
                            const CheckOptions& options = CheckOptions{});
 
+// With report.options.exitsDir: the bytes the exit files of the doors take
+// in all (each lists every exit but its own door's cells).
+std::int64_t doorFilesBytes(const CheckReport& report);
+
+// True when `path` names one of the exit files report.options.exitsDir
+// gets: another output of the same run would replace it.
+bool isDoorExitFile(const CheckReport& report, const std::string& path);
+
 // 2: a file could not be read or written; 1: something was ignored, reading
 // stopped early, an exit is of no use, or (with a limit) a cell is over the
 // limit; 0 otherwise.
+// With a refusal (a bound of the options), 2 too.
 int checkExitStatus(const CheckReport& report);
 
 // True when writing `path` would replace the mesh, exit or plan file the

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "check.h"
+#include "plain_text.h"
 
 // Per slot, cleared by clearNotes before each plan.
 extern std::int64_t firstLine[kSlotCount];   // line of the slot's first record, 0 none
@@ -56,10 +57,6 @@ void addFinding(CheckReport& r, FindingKind kind, InputFile file, std::int64_t l
 // Longest file text a line of the plain report shows, bytes.
 constexpr std::size_t kQuoteBytes = 48;
 
-// Text from a file or the command line for the plain report, unquoted: at
-// most maxBytes of it (then "..."), invisible characters and bytes that are
-// not UTF-8 as \xNN, a backslash doubled.
-std::string plainText(std::string_view text, std::size_t maxBytes = std::string_view::npos);
 
 // Message pieces: the checker's own words, and text from a file.
 MessagePiece own(std::string words);
@@ -123,6 +120,17 @@ void judgeLimit(CheckReport& r);
 void collectCellTimes(CheckReport& r);
 // A time for a CSV field with `decimals` digits after the point; "" when unreached.
 std::string csvSeconds(float t, int decimals);
+
+// A line on standard error while a long step runs, when `show` (standard
+// error is a terminal): the first at once, then at most one a second, each
+// replacing the last, with the time left where every unit of the step
+// costs about the same (`paceSteady`); endProgress erases it.
+void startProgress(bool show, const char* what, bool paceSteady);
+void tickProgress(std::int64_t done, std::int64_t total);
+void endProgress();
+// Pure: the words of that line after `seconds` of the step (below 0: no
+// estimate of the time left).
+std::string progressLine(const char* what, std::int64_t done, std::int64_t total, double seconds);
 
 // Over the drawn cells: how many are reached, by minute, the largest; the
 // split of the unreached is left to the caller.

@@ -96,11 +96,18 @@ void noteEmptyInputs(CheckReport& r) {
 void readMeshInto(TextCursor& in, CheckReport& r) {
   KeptText header[kMeshHeaderLines]{};
   FieldFailure stop{};
-  MeshReading seen{noteMeshRecord, &r, true, false, &stop, header};
+  MeshReading seen{noteMeshRecord, &r, true, false, &stop, header, kMaxHeaderLineBytes, 0};
   readMesh(in, &seen);
   r.mesh.lines = linesRead(in);
   r.mesh.headerWhole = seen.headerWhole;
   r.mesh.cellsStored = static_cast<int>(std::count(cellNamed + 1, cellNamed + kSlotCount, true));
+  if (seen.longHeaderLine > 0) {
+    addFinding(r, FindingKind::ShortHeader, InputFile::Mesh, seen.longHeaderLine, 0,
+               {own("header line " + num(seen.longHeaderLine) + " is longer than " +
+                    num(kMaxHeaderLineBytes) + " bytes; the checker stops there, so no record is "
+                    "read (the program itself would read on to its end, if it has one).")});
+    return;
+  }
   if (!seen.headerWhole) {
     if (r.meshOpened) {
       addFinding(r, FindingKind::ShortHeader, InputFile::Mesh, 0, 0,
@@ -138,12 +145,14 @@ CheckReport checkCursors(TextCursor& mesh, TextCursor& exits, CheckReport r) {
   summariseLevels(r);
   summariseTimesAndExtent(r);
   if (r.options.geodesic) summariseGeodesic(r);
-  if (r.options.blocked || !r.options.block.empty()) {
-    groupDoors(r);
-    nameDoors(r);
+  if (r.options.blocked) blockEachDoor(r);  // groups and names the doors first
+  if (!r.options.block.empty()) {
+    if (!r.options.blocked) {
+      groupDoors(r);
+      nameDoors(r);
+    }
+    blockChosenDoors(r);
   }
-  if (r.options.blocked) blockEachDoor(r);
-  if (!r.options.block.empty()) blockChosenDoors(r);
   if (r.options.limitGiven) judgeLimit(r);
   collectCellTimes(r);
   return r;
@@ -198,7 +207,10 @@ CheckReport checkConvertedPlan(const std::string& planPath, std::string_view mes
 }
 
 int checkExitStatus(const CheckReport& r) {
-  if (!r.meshOpened || !r.exitOpened || !r.writeFailure.empty() || !r.blockError.empty()) return 2;
+  if (!r.meshOpened || !r.exitOpened || !r.writeFailure.empty() || !r.refusal.empty() ||
+      !r.blockError.empty()) {
+    return 2;
+  }
   for (int k = 0; k <= static_cast<int>(kLastLoadFinding); ++k) {
     if (r.findingCounts[k] > 0) return 1;
   }

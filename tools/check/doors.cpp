@@ -11,51 +11,40 @@
 #include "check_internal.h"
 #include "color/color.h"
 #include "files/output_file.h"
+#include "door_groups.h"
 #include "geodesic.h"
 #include "walks.h"
 
 namespace {
 
 int doorOf[kSlotCount];         // index in report.doors of an exit slot's door, -1 for others
-CellId joinedTo[kSlotCount];    // union-find over the exit slots: a slot of the same door
+int exitIndexOf[kSlotCount];    // index in exitSlots of an exit slot
 float baseTime[kSlotCount];     // s, the program's times with every exit
 CellId seeds[kSlotCount];       // the exits of one case, in file order
 float blockedGeodesic[kSlotCount];  // s, the geodesic times of one case
 int caseMoves[kSlotCount];      // side moves of one case, uncut
 
-CellId doorRoot(CellId e) {
-  while (joinedTo[e] != e) {
-    joinedTo[e] = joinedTo[joinedTo[e]];
-    e = joinedTo[e];
-  }
-  return e;
-}
-
 }  // namespace
 
-// Exit cells a move joins, in either direction, are one door: the same
-// rule as the walk, so a thin wall between two exit cells makes two doors.
+// The doors of door_groups.h over the program's table and move rule.
 void groupDoors(CheckReport& r) {
-  for (int i = 0; i < exitCount; ++i) joinedTo[exitSlots[i]] = exitSlots[i];
+  for (int i = 0; i < exitCount; ++i) exitIndexOf[exitSlots[i]] = i;
+  std::vector<std::pair<int, int>> joined;
   for (int i = 0; i < exitCount; ++i) {
-    const CellId e = exitSlots[i];
     for (const Side& side : kWalkSides) {
-      const CellId n = moveAcross(e, side);
-      if (n < 0 || exitLine[n] == 0) continue;
-      const CellId a = doorRoot(e);
-      const CellId b = doorRoot(n);
-      if (a != b) joinedTo[std::max(a, b)] = std::min(a, b);
+      const CellId n = moveAcross(exitSlots[i], side);
+      if (n >= 0 && exitLine[n] != 0) joined.emplace_back(i, exitIndexOf[n]);
     }
   }
+  const std::vector<int> doorOfExit = ::groupDoors(exitCount, joined);
   std::fill(std::begin(doorOf), std::end(doorOf), -1);
   r.doors.clear();
   for (int i = 0; i < exitCount; ++i) {
     const CellId e = exitSlots[i];
-    const CellId root = doorRoot(e);
-    if (doorOf[root] < 0) {
-      doorOf[root] = static_cast<int>(r.doors.size());
+    const int d = doorOfExit[static_cast<std::size_t>(i)];
+    if (d == static_cast<int>(r.doors.size())) {
       Door door{};
-      door.number = doorOf[root] + 1;
+      door.number = d + 1;
       door.first = e;
       door.column = gridColumn[e];
       door.row = gridRow[e];
@@ -63,8 +52,8 @@ void groupDoors(CheckReport& r) {
       door.largestGeodesic = -1.0f;
       r.doors.push_back(door);
     }
-    doorOf[e] = doorOf[root];
-    ++r.doors[static_cast<std::size_t>(doorOf[e])].cells;
+    doorOf[e] = d;
+    ++r.doors[static_cast<std::size_t>(d)].cells;
   }
 }
 
@@ -80,8 +69,6 @@ int seedsWithout(int door) {
   return count;
 }
 
-// The program's walk with the door's cells no exits, held against the
-// times with every exit; travelTime holds the case afterwards.
 // The case's side moves past the cut-off: which of the cells it leaves
 // unreached still have a way out, and the worst count of each cell.
 void noteUncutMoves(Door& door, int count) {
@@ -93,6 +80,8 @@ void noteUncutMoves(Door& door, int count) {
   }
 }
 
+// The program's walk with the door's cells no exits, held against the
+// times with every exit; travelTime holds the case afterwards.
 void walkWithout(Door& door) {
   const int count = seedsWithout(door.number - 1);
   resetTravelTimes();
@@ -169,17 +158,32 @@ void removeStaleDoorFiles(CheckReport& r) {
   }
 }
 
+
 }  // namespace
 
 void blockEachDoor(CheckReport& r) {
+  groupDoors(r);
+  nameDoors(r);
+  const auto doors = static_cast<std::int64_t>(r.doors.size());
+  if (r.options.maxDoors > 0 && doors > r.options.maxDoors) {
+    r.refusal = "the plan has " + num(doors) + " doors, more than --max-doors " +
+                num(r.options.maxDoors) + ": --blocked would walk the whole plan once a door; "
+                "nothing is written";
+    r.doors.clear();
+    return;
+  }
   std::copy(std::begin(travelTime), std::end(travelTime), std::begin(baseTime));
   std::fill(std::begin(worstTime), std::end(worstTime), 0.0f);
   std::fill(std::begin(worstMoves), std::end(worstMoves), 0);
   std::fill(std::begin(worstGeodesic), std::end(worstGeodesic), 0.0f);
-  for (Door& door : r.doors) {
+  startProgress(r.options.progress && doors > 1, "doors blocked", true);
+  for (std::int64_t i = 0; i < doors; ++i) {
+    tickProgress(i, doors);
+    Door& door = r.doors[static_cast<std::size_t>(i)];
     walkWithout(door);
     if (r.options.geodesic) geodesicWithout(door);
   }
+  endProgress();
   // Without a door to block there is no case, and no worst of one.
   if (r.doors.empty()) {
     std::fill(std::begin(worstTime), std::end(worstTime), kUnreachedTime);
@@ -200,6 +204,22 @@ bool replacesInput(const CheckReport& r, const std::string& path) {
   return sameFile(path.c_str(), r.meshPath.c_str()) || sameFile(path.c_str(), r.exitPath.c_str());
 }
 
+std::int64_t doorFilesBytes(const CheckReport& r) {
+  if (r.options.exitsDir.empty() || r.doors.empty()) return 0;
+  std::int64_t all = 0;
+  for (int i = 0; i < exitCount; ++i) all += static_cast<std::int64_t>(num(exitSlots[i]).size()) + 1;
+  // Every exit stands in every file but its own door's.
+  return all * static_cast<std::int64_t>(r.doors.size() - 1);
+}
+
+bool isDoorExitFile(const CheckReport& r, const std::string& path) {
+  if (r.options.exitsDir.empty()) return false;
+  for (const Door& d : r.doors) {
+    if (sameFile(path.c_str(), (r.options.exitsDir + '/' + doorFileName(d)).c_str())) return true;
+  }
+  return false;
+}
+
 bool writeDoorExitFiles(CheckReport& r) {
   const std::string& dir = r.options.exitsDir;
   if (dir.empty()) return true;
@@ -217,7 +237,10 @@ bool writeDoorExitFiles(CheckReport& r) {
       return false;
     }
   }
+  const auto files = static_cast<std::int64_t>(r.doors.size());
+  startProgress(r.options.progress && files > 1, "exit files written", true);
   for (const Door& d : r.doors) {
+    tickProgress(d.number - 1, files);
     std::string text;
     for (int i = 0; i < exitCount; ++i) {
       if (doorOf[exitSlots[i]] != d.number - 1) text += num(exitSlots[i]) + '\n';
@@ -225,10 +248,12 @@ bool writeDoorExitFiles(CheckReport& r) {
     const std::string path = dir + '/' + doorFileName(d);
     if (!writeWholeFile(path.c_str(), text)) {
       r.writeFailure = "the exit file " + path + " could not be written: " + std::strerror(errno);
+      endProgress();
       return false;
     }
     r.exitFilesWritten.push_back(path);
   }
+  endProgress();
   removeStaleDoorFiles(r);
   return true;
 }

@@ -42,10 +42,17 @@ void compareWithSideMoves(GeodesicSummary& g) {
   g.ratio95 = rankOf(ratios, 0.95);
 }
 
+void tickCells(int settled, int cells) { tickProgress(settled, cells); }
+
 }  // namespace
 
 void summariseGeodesic(CheckReport& r) {
+  // A cell costs more the longer the paths behind it: no estimate.
+  startProgress(r.options.progress, "cells settled (geodesic times)", false);
+  setGeodesicProgress(r.options.progress ? tickCells : nullptr);
   computeGeodesicTimes(exitSlots, exitCount, geodesicTime);
+  setGeodesicProgress(nullptr);
+  endProgress();
   GeodesicSummary& g = r.geodesic;
   g = GeodesicSummary{};
   g.largest = -1.0f;

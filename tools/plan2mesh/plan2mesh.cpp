@@ -209,14 +209,16 @@ bool parsePlanFrom(TextCursor& in, Plan& plan, PlanError& error) {
   // One byte more than a line may hold, for the CR of a CR LF end.
   for (std::int64_t planLine = 1; readLine(in, line.chars, kMaxPlanColumns + 1, longer); ++planLine) {
     if (!line.chars.empty() && line.chars.back() == '\r') line.chars.pop_back();  // CRLF files
-    if (!line.chars.empty() && line.chars.front() == kPlanComment) {
-      if (!readDoorLine(line.chars, planLine, doorLines, error)) return false;
-      continue;
-    }
+    // Refused where the bound is reached, a comment too: an endless line
+    // (/dev/zero) would otherwise be read for ever.
     if (longer || line.chars.size() > kMaxPlanColumns) {
       error = PlanError{planLine, 0,
                         "line longer than " + std::to_string(kMaxPlanColumns) + " characters"};
       return false;
+    }
+    if (!line.chars.empty() && line.chars.front() == kPlanComment) {
+      if (!readDoorLine(line.chars, planLine, doorLines, error)) return false;
+      continue;
     }
     const Directive directive = readDirective(line.chars, planLine, plan, layout, error);
     if (directive == Directive::Refused) return false;

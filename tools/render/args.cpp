@@ -49,6 +49,8 @@ struct Settings {
   bool timesNamed;      // --times was ever given
   bool columnNamed;     // --column was ever given
   bool optionsPending;  // an option was given since the last output
+  bool columnPending;   // --column was given since the last output
+  bool keysPending;     // --keys was given since the last output
 };
 
 // Whatever the case: a camera's PICTURE.PNG is a PNG too.
@@ -122,9 +124,17 @@ bool addOutput(Settings& s, const char* name, RenderRequest& request, std::strin
     error = "the output file must end in .png or .bmp: " + job.outPath;
     return false;
   }
+  // A column named for an output that the exits colour would be dropped
+  // without a word.
+  if (s.columnPending && s.timesNamed && job.timesPath.empty()) {
+    error = "--column " + job.timesColumn + " is given for " + job.outPath +
+            ", which the exits colour (--exits or --plan came after --times); give --times "
+            "again before it, or leave --column out";
+    return false;
+  }
   request.jobs.push_back(job);
   s.next.keys.clear();
-  s.optionsPending = false;
+  s.optionsPending = s.columnPending = s.keysPending = false;
   return true;
 }
 
@@ -145,7 +155,7 @@ bool applyOption(Settings& s, const std::string& option, const char* value, std:
     s.timesNamed = true;
   } else if (option == "--column") {
     n.timesColumn = value;
-    s.columnNamed = true;
+    s.columnNamed = s.columnPending = true;
   } else if (option == "--size") {
     if (!parseSize(value, n.width, n.height)) {
       error = "--size takes WIDTHxHEIGHT in px, each 1 to " + std::to_string(kMaxSide) +
@@ -153,7 +163,13 @@ bool applyOption(Settings& s, const std::string& option, const char* value, std:
       return false;
     }
   } else if (option == "--keys") {
+    if (s.keysPending) {
+      error = "--keys is given twice before one output; the second would replace the first: "
+              "put all the keys in one --keys";
+      return false;
+    }
     if (!parseKeys(value, n.keys, error)) return false;
+    s.keysPending = true;
   }
   if (*value == '\0' && option != "--keys") {
     error = option + " needs a value that is not empty";
@@ -178,7 +194,7 @@ bool parseRenderArguments(int argc, const char* const* argv, RenderRequest& requ
   request = RenderRequest{false, {}};
   Settings s{RenderJob{kMeshPath, kExitPath, "", kDefaultColumn,
                        kWindowWidth, kWindowHeight, "", "", false},
-             false, false, false};
+             false, false, false, false, false};
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--help" || arg == "-h") {

@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <system_error>
 #include <thread>
 
 #include "render.h"
@@ -48,7 +49,7 @@ bool fail(std::string& error, const char* what) {
   char text[200];
   std::snprintf(text, sizeof text, "no offscreen OpenGL: %s (%s)", what,
                 eglErrorName(eglGetError()));
-  error = text;
+  error = text + driverLimitHint();
   return false;
 }
 
@@ -157,7 +158,12 @@ bool makeSurface(int width, int height, std::string& error) {
 
 void startOffscreen() {
   if (opener.joinable() || context != EGL_NO_CONTEXT) return;
-  opener = std::thread([] { openerSucceeded = openContext(openerError); });
+  if (!prepareDriver()) return;  // useOffscreen makes the context on this thread
+  try {
+    opener = std::thread([] { openerSucceeded = openContext(openerError); });
+  } catch (const std::system_error&) {
+    // No thread to spare after all: the same, only without the overlap.
+  }
 }
 
 bool useOffscreen(int width, int height, std::string& error) {
@@ -170,6 +176,7 @@ bool useOffscreen(int width, int height, std::string& error) {
     }
   }
   if (context == EGL_NO_CONTEXT) {
+    prepareDriver();
     if (!openContext(error)) {
       closeOffscreen();
       return false;

@@ -30,13 +30,16 @@ add_custom_command(OUTPUT ${ORVIK_GLYPH_SOURCE}
 add_library(orvik_render_lib STATIC
   ${ORVIK_RENDER_DIR}/args.cpp
   ${ORVIK_RENDER_DIR}/offscreen.cpp
+  ${ORVIK_RENDER_DIR}/driver_env.cpp
   ${ORVIK_RENDER_DIR}/glyphs.cpp
   ${ORVIK_RENDER_DIR}/times.cpp
+  ${ORVIK_RENDER_DIR}/input_notes.cpp
   ${ORVIK_RENDER_DIR}/png.cpp
   ${ORVIK_GLYPH_SOURCE})
 target_include_directories(orvik_render_lib PUBLIC ${ORVIK_RENDER_DIR})
 find_package(Threads REQUIRED)
-target_link_libraries(orvik_render_lib PUBLIC orvik_draw OpenGL::EGL PNG::PNG Threads::Threads)
+target_link_libraries(orvik_render_lib PUBLIC orvik_draw orvik_analysis OpenGL::EGL PNG::PNG
+  Threads::Threads)
 
 add_executable(orvik-render ${ORVIK_RENDER_DIR}/render_main.cpp)
 target_link_libraries(orvik-render PRIVATE orvik_render_lib)

@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "scene/reader.h"
+#include "scene/scene.h"
+
 // ------------------------------------------------------------ arguments
 
 // One picture to make: every file and the size as they stand where its
@@ -52,6 +55,21 @@ void startOffscreen();
 // Releases what useOffscreen made; the next useOffscreen starts afresh.
 void closeOffscreen();
 
+// The variable from which Mesa's llvmpipe takes its number of rasterizer threads.
+constexpr char kDriverThreadsVariable[] = "LP_NUM_THREADS";
+
+// Before the driver loads: keeps Mesa's loader warnings off standard error
+// unless EGL_LOG_LEVEL is set, and, unless the user set
+// kDriverThreadsVariable, sets it to the threads the system lets this
+// process start beside the context's loader thread, at most one a core (0
+// under an address-space cap), since llvmpipe waits for ever for a thread
+// it was refused. False when not even the loader thread can be started.
+bool prepareDriver();
+
+// Words to add to a failure of the driver that a limit of the process may
+// explain ("; the address space is capped at ..."), or empty.
+std::string driverLimitHint();
+
 // ----------------------------------------------------------------- glyphs
 
 // GL, a LabelGlyphs: draws `text` from the current raster position in the
@@ -72,6 +90,35 @@ constexpr int kLastTableChar = 126;  // tilde
 constexpr int kTableGlyphCount = kLastTableChar - kFirstTableChar + 1;
 extern const TableGlyph kTableGlyphs[kTableGlyphCount];  // from the generated source
 extern const unsigned char kTableGlyphBits[];            // bitmaps, most significant bit leftmost
+
+// ------------------------------------------------------------ input notes
+
+// What a reading of the mesh or exit file handed over, for its warnings.
+struct InputNotes {
+  struct Skip {
+    std::int32_t number;  // the cell or exit number outside the table
+    std::int64_t line;    // where it stands
+  };
+  std::int64_t read;     // records or exit numbers read
+  std::int64_t skipped;  // of those, outside 0..kMaxCellId
+  Skip firstSkipped;     // the first of them
+};
+
+// MeshReading::onRecord and ExitReading::onExit with an InputNotes as context.
+void countMeshRecord(const MeshRecord& record, void* notes);
+void countExitNumber(CellId exit, std::int64_t line, void* notes);
+
+// Pure: one warning line (without the program's name) for each way the
+// reading of the mesh at `path` left cells out: a header line over its
+// bound or a short header, a stop before the end, records skipped, no
+// record at all. Empty when the file was read whole.
+std::vector<std::string> meshWarnings(const std::string& path, const MeshReading& reading,
+                                      const FieldFailure& stop, const InputNotes& notes);
+
+// Pure: the same for the exit file: a stop at a field that is not a whole
+// number, exits skipped, no exit to walk from.
+std::vector<std::string> exitWarnings(const std::string& path, const FieldFailure& stop,
+                                      const InputNotes& notes);
 
 // ------------------------------------------------------------ times CSV
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "app/app.h"
 #include "files/output_file.h"
@@ -43,11 +44,19 @@ void finishInput(const std::string& path, TextCursor& in, bool opened) {
   closeCursor(in);
 }
 
+void warnAll(const std::vector<std::string>& lines) {
+  for (const std::string& line : lines) warn(line);
+}
+
 void loadMesh(const std::string& path) {
   clearScene();
   TextCursor in = makeCursor("");
   const bool opened = openInput(path, in);
-  readMesh(in, nullptr);
+  InputNotes notes{};
+  FieldFailure stop{};
+  MeshReading seen{countMeshRecord, &notes, false, false, &stop, nullptr, kMaxHeaderLineBytes, 0};
+  readMesh(in, &seen);
+  if (opened && in.readError == 0) warnAll(meshWarnings(path, seen, stop, notes));
   finishInput(path, in, opened);
   fillQuadVertices();
 }
@@ -55,7 +64,11 @@ void loadMesh(const std::string& path) {
 void walkFromExits(const std::string& path) {
   TextCursor in = makeCursor("");
   const bool opened = openInput(path, in);
-  computeTravelTimesFrom(in, nullptr);
+  InputNotes notes{};
+  FieldFailure stop{};
+  ExitReading seen{countExitNumber, &notes, &stop};
+  computeTravelTimesFrom(in, &seen);
+  if (opened && in.readError == 0) warnAll(exitWarnings(path, stop, notes));
   finishInput(path, in, opened);
 }
 

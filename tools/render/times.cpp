@@ -1,20 +1,29 @@
 // The times CSV of orvik-check --times, read a line at a time into a line
 // buffer of fixed size: a header naming the columns, then one row per cell,
-// fields separated by commas, no quoting, LF or CR LF line ends.
+// fields separated by commas, LF or CR LF line ends. As a spreadsheet saves
+// it, the file may start with a UTF-8 byte-order mark and a field may stand
+// in double quotes (without a comma inside).
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <string_view>
 
+#include "plain_text.h"
 #include "render.h"
 #include "scene/reader.h"
 
 namespace {
 
 constexpr char kCellColumn[] = "cell";
+constexpr char kGridColumn[] = "column";  // the cell's grid place, when the file has it
+constexpr char kGridRow[] = "row";
+constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
+constexpr std::size_t kShownBytes = 48;       // of a field quoted in a message
+constexpr std::size_t kShownHeaderBytes = 200;  // of the header shown in a message
 
 bool listed[kSlotCount];  // slots that a row of the file being read named
 
@@ -24,6 +33,13 @@ struct CsvReading {
   long line;                          // 1-based line held in `text`
   char text[kTimesLineCapacity + 2];  // the line, its LF and the terminating NUL
   std::string* error;
+};
+
+// Where the header has them: fields of the columns a row is read from.
+struct Columns {
+  int count;           // fields in the header
+  int cell, seconds;   // indices
+  int column, row;     // indices, -1 when the header has no such column
 };
 
 bool failAt(CsvReading& r, const std::string& what) {
@@ -39,12 +55,21 @@ std::string_view trimmed(std::string_view field) {
   return field;
 }
 
+// A field without the double quotes round it.
+std::string_view unquoted(std::string_view field) {
+  if (field.size() >= 2 && field.front() == '"' && field.back() == '"') {
+    field.remove_prefix(1);
+    field.remove_suffix(1);
+  }
+  return field;
+}
+
 // Field `index` (0-based) of a comma-separated line, and the number of fields.
 int splitFields(std::string_view line, int index, std::string_view& field) {
   int count = 0;
   for (;;) {
     const std::size_t comma = line.find(',');
-    if (count == index) field = trimmed(line.substr(0, comma));
+    if (count == index) field = unquoted(trimmed(line.substr(0, comma)));
     ++count;
     if (comma == std::string_view::npos) return count;
     line.remove_prefix(comma + 1);
@@ -71,20 +96,25 @@ bool nextLine(CsvReading& r, std::string_view& line) {
   return true;
 }
 
-bool findColumn(std::string_view header, const char* name, int& index) {
+// The index of the column called `name`, or -1.
+int findColumn(std::string_view header, const char* name) {
   std::string_view field;
   const int count = splitFields(header, 0, field);
-  for (index = 0; index < count; ++index) {
+  for (int index = 0; index < count; ++index) {
     splitFields(header, index, field);
-    if (field == name) return true;
+    if (field == name) return index;
   }
-  return false;
+  return -1;
+}
+
+bool parseWhole(std::string_view text, std::int32_t& value) {
+  TextCursor in = makeCursor(text);
+  return readIntField(in, value) == FieldResult::Read && in.pos == in.end;
 }
 
 bool parseCell(std::string_view text, CellId& cell) {
-  TextCursor in = makeCursor(text);
   std::int32_t value = 0;
-  if (readIntField(in, value) != FieldResult::Read || in.pos != in.end) return false;
+  if (!parseWhole(text, value)) return false;
   cell = value;
   return !outsideTable(cell);
 }
@@ -102,30 +132,57 @@ bool parseSeconds(std::string_view text, float& seconds) {
   buffer[text.size()] = '\0';
   char* end = nullptr;
   const double value = std::strtod(buffer, &end);
-  if (end != buffer + text.size() || !std::isfinite(value) || value < 0.0) return false;
+  // Beyond a float's range the conversion would be undefined: refused like 1e309.
+  if (end != buffer + text.size() || !std::isfinite(value) || value < 0.0 ||
+      value > std::numeric_limits<float>::max()) {
+    return false;
+  }
   seconds = static_cast<float>(value);
   return true;
 }
 
-bool readRow(CsvReading& r, std::string_view line, int columns, int cellIndex, int secondsIndex) {
+// Where the file names the cell's grid place, it must be the mesh's: times
+// of another plan, or of this one before it changed, would colour other
+// cells. A cell the mesh does not have is never drawn, so it is not asked.
+bool samePlace(CsvReading& r, std::string_view line, const Columns& c, CellId cell) {
+  if (c.column < 0 || c.row < 0) return true;
+  std::string_view columnText, rowText;
+  splitFields(line, c.column, columnText);
+  splitFields(line, c.row, rowText);
+  std::int32_t column = 0, row = 0;
+  if (!parseWhole(columnText, column) || !parseWhole(rowText, row)) {
+    return failAt(r, "column " + quotedText(columnText, kShownBytes) + " or row " +
+                         quotedText(rowText, kShownBytes) + " is not a whole number");
+  }
+  if (!cellNamed[cell] || (posX[cell] == column * kCellSize && posY[cell] == row * kCellSize)) {
+    return true;
+  }
+  return failAt(r, "cell " + std::to_string(cell) + " stands at column " + std::to_string(column) +
+                       ", row " + std::to_string(row) + " here but at column " +
+                       std::to_string(static_cast<long long>(posX[cell] / kCellSize)) + ", row " +
+                       std::to_string(static_cast<long long>(posY[cell] / kCellSize)) +
+                       " in the mesh: the times are of another plan");
+}
+
+bool readRow(CsvReading& r, std::string_view line, const Columns& c) {
   std::string_view cellText, secondsText;
-  const int count = splitFields(line, cellIndex, cellText);
-  splitFields(line, secondsIndex, secondsText);
-  if (count != columns) {
+  const int count = splitFields(line, c.cell, cellText);
+  splitFields(line, c.seconds, secondsText);
+  if (count != c.count) {
     return failAt(
-        r, std::to_string(count) + " fields where the header has " + std::to_string(columns));
+        r, std::to_string(count) + " fields where the header has " + std::to_string(c.count));
   }
   CellId cell = 0;
   if (!parseCell(cellText, cell)) {
-    return failAt(r, "cell \"" + std::string(cellText) + "\" is not a cell number from 0 to " +
-                         std::to_string(kMaxCellId));
+    return failAt(r, "cell " + quotedText(cellText, kShownBytes) +
+                         " is not a cell number from 0 to " + std::to_string(kMaxCellId));
   }
   float seconds = 0.0f;
   if (!parseSeconds(secondsText, seconds)) {
-    return failAt(r,
-                  "\"" + std::string(secondsText) +
-                      "\" is not a time in seconds (a number from 0 up, or empty for unreached)");
+    return failAt(r, quotedText(secondsText, kShownBytes) +
+                         " is not a time in seconds (a number from 0 up, or empty for unreached)");
   }
+  if (!samePlace(r, line, c, cell)) return false;
   if (listed[cell]) return failAt(r, "cell " + std::to_string(cell) + " has a second row");
   listed[cell] = true;
   travelTime[cell] = seconds;
@@ -135,19 +192,20 @@ bool readRow(CsvReading& r, std::string_view line, int columns, int cellIndex, i
 bool readRows(CsvReading& r, const char* column) {
   std::string_view header;
   if (!nextLine(r, header)) return r.error->empty() ? failAt(r, "no header line") : false;
-  int cellIndex = 0, secondsIndex = 0;
-  if (!findColumn(header, kCellColumn, cellIndex))
-    return failAt(r, "no column \"cell\" in the header");
-  if (!findColumn(header, column, secondsIndex)) {
-    return failAt(r, "no column \"" + std::string(column) + "\" in the header \"" +
-                         std::string(header) + "\"");
-  }
+  if (header.substr(0, 3) == kByteOrderMark) header.remove_prefix(3);
   std::string_view field;
-  const int columns = splitFields(header, 0, field);
+  const Columns c{splitFields(header, 0, field), findColumn(header, kCellColumn),
+                  findColumn(header, column), findColumn(header, kGridColumn),
+                  findColumn(header, kGridRow)};
+  const std::string shown = " in the header " + quotedText(header, kShownHeaderBytes);
+  if (c.cell < 0) return failAt(r, "no column \"cell\"" + shown);
+  if (c.seconds < 0) {
+    return failAt(r, "no column " + quotedText(column, kShownBytes) + shown);
+  }
   std::string_view line;
   while (nextLine(r, line)) {
     if (line.empty()) continue;  // a blank line, the last one above all
-    if (!readRow(r, line, columns, cellIndex, secondsIndex)) return false;
+    if (!readRow(r, line, c)) return false;
   }
   return r.error->empty();
 }
