@@ -2,8 +2,8 @@
 // is, and given to the exit cells of each door once the cells are known.
 #include <algorithm>
 #include <map>
-#include <numeric>
 
+#include "door_groups.h"
 #include "plan_doors.h"
 
 namespace {
@@ -46,43 +46,33 @@ bool refuse(PlanError& error, std::int64_t line, std::int64_t column, std::strin
   return false;
 }
 
-CellId findRoot(std::vector<CellId>& parent, CellId c) {
-  while (parent[static_cast<std::size_t>(c)] != c) {
-    CellId& up = parent[static_cast<std::size_t>(c)];
-    up = parent[static_cast<std::size_t>(up)];
-    c = up;
-  }
-  return c;
-}
-
 const PlanCell& cellOf(const Plan& plan, CellId id) { return plan.cells[static_cast<std::size_t>(id - 1)]; }
 
 bool isExit(const Plan& plan, CellId id) { return findPlanSymbol(cellOf(plan, id).symbol)->exit; }
 
-// Exit cells that a move joins are one door: side by side with the facing
-// sides open. Walls stand only on left and bottom sides, so the side between
-// a cell and its right neighbour is that neighbour's left side, and the one
-// to the cell below is the cell's own bottom side.
-std::vector<CellId> groupExitCells(const Plan& plan) {
-  std::vector<CellId> parent(plan.cells.size() + 1);
-  std::iota(parent.begin(), parent.end(), CellId{0});
-  auto join = [&](CellId a, CellId b) {
-    const CellId ra = findRoot(parent, a);
-    const CellId rb = findRoot(parent, b);
-    if (ra != rb) parent[static_cast<std::size_t>(std::max(ra, rb))] = std::min(ra, rb);
-  };
-  for (const CellId e : plan.exits) {
-    const PlanCell& c = cellOf(plan, e);
+// The door of each exit cell by door_groups.h: exit cells that a move joins
+// are one door, side by side with the facing sides open. Walls stand only
+// on left and bottom sides, so the side between a cell and its right
+// neighbour is that neighbour's left side, and the one to the cell below is
+// the cell's own bottom side. Indexed by cell number; -1 for other cells.
+std::vector<int> doorOfCells(const Plan& plan) {
+  std::vector<int> exitIndex(plan.cells.size() + 1, -1);
+  for (std::size_t i = 0; i < plan.exits.size(); ++i) exitIndex[static_cast<std::size_t>(plan.exits[i])] = static_cast<int>(i);
+  std::vector<std::pair<int, int>> joined;
+  for (std::size_t i = 0; i < plan.exits.size(); ++i) {
+    const PlanCell& c = cellOf(plan, plan.exits[i]);
     if (c.right != kNoCell && isExit(plan, c.right) &&
         findPlanSymbol(cellOf(plan, c.right).symbol)->leftWall == 0) {
-      join(e, c.right);
+      joined.emplace_back(static_cast<int>(i), exitIndex[static_cast<std::size_t>(c.right)]);
     }
     if (c.bottom != kNoCell && isExit(plan, c.bottom) && findPlanSymbol(c.symbol)->bottomWall == 0) {
-      join(e, c.bottom);
+      joined.emplace_back(static_cast<int>(i), exitIndex[static_cast<std::size_t>(c.bottom)]);
     }
   }
-  for (const CellId e : plan.exits) findRoot(parent, e);
-  return parent;
+  const std::vector<int> doorOfExit = groupDoors(static_cast<int>(plan.exits.size()), joined);
+  std::vector<int> door(plan.cells.size() + 1, -1);
+  for (std::size_t i = 0; i < plan.exits.size(); ++i) door[static_cast<std::size_t>(plan.exits[i])] = doorOfExit[i];
+  return door;
 }
 
 // The cell at a plan place; cells are numbered in reading order, so their
@@ -144,8 +134,8 @@ bool readDoorLine(std::string_view line, std::int64_t planLine, std::vector<Door
 bool nameDoors(Plan& plan, const std::vector<DoorLine>& doors, PlanError& error) {
   plan.doors.clear();
   if (doors.empty()) return true;
-  std::vector<CellId> root = groupExitCells(plan);
-  std::map<CellId, std::size_t> doorOfRoot;        // into plan.doors
+  const std::vector<int> doorOfCell = doorOfCells(plan);
+  std::map<int, std::size_t> namedDoor;            // door of doorOfCells -> index in plan.doors
   std::map<std::string, std::size_t> doorOfName;   // into plan.doors
   for (const DoorLine& d : doors) {
     const CellId cell = cellAtPlace(plan, d.placeLine, d.placeChar);
@@ -161,21 +151,21 @@ bool nameDoors(Plan& plan, const std::vector<DoorLine>& doors, PlanError& error)
                     "the door name " + d.name + " is given already on line " +
                         std::to_string(plan.doors[named->second].line));
     }
-    const CellId r = findRoot(root, cell);
-    const auto door = doorOfRoot.find(r);
-    if (door != doorOfRoot.end()) {
+    const int r = doorOfCell[static_cast<std::size_t>(cell)];
+    const auto door = namedDoor.find(r);
+    if (door != namedDoor.end()) {
       const PlanDoor& other = plan.doors[door->second];
       return refuse(error, d.line, d.placeColumn,
                     "the exit cell at " + where + " belongs to the door named " + other.name +
                         " on line " + std::to_string(other.line) + "; a door has one name");
     }
-    doorOfRoot.emplace(r, plan.doors.size());
+    namedDoor.emplace(r, plan.doors.size());
     doorOfName.emplace(d.name, plan.doors.size());
     plan.doors.push_back(PlanDoor{d.name, d.line, cell});
   }
   for (const CellId e : plan.exits) {
-    const auto door = doorOfRoot.find(findRoot(root, e));
-    if (door != doorOfRoot.end()) {
+    const auto door = namedDoor.find(doorOfCell[static_cast<std::size_t>(e)]);
+    if (door != namedDoor.end()) {
       plan.cells[static_cast<std::size_t>(e - 1)].door = static_cast<std::int32_t>(door->second);
     }
   }
