@@ -19,10 +19,10 @@
 
 // Field-11 facts of the records read, by slot: the level a cell lies on and
 // the name of the door an exit cell belongs to, as indexes into the names.
-extern std::int32_t levelOfSlot[kSlotCount];     // into levelNames, -1 for no level
-extern std::int32_t doorNameOfSlot[kSlotCount];  // into doorNames, -1 for no door name
-extern std::vector<std::string> levelNames;      // UTF-8, in the order first read
-extern std::vector<std::string> doorNames;       // UTF-8, decoded from the tags
+extern std::int32_t reportLevelOf[kSlotCount];     // into reportLevelNames, -1 for no level
+extern std::int32_t reportDoorNameOf[kSlotCount];  // into reportDoorNames, -1 for no door name
+extern std::vector<std::string> reportLevelNames;      // UTF-8, in the order first read
+extern std::vector<std::string> reportDoorNames;       // UTF-8, decoded from the tags
 
 // Forgets every level and door name; the next mesh reading fills them.
 void clearRecordFacts();
@@ -73,7 +73,8 @@ constexpr ColorRGB kWithinColour = {0.27f, 0.58f, 0.86f};     // within the limi
 constexpr ColorRGB kOverColour = {0.95f, 0.55f, 0.10f};       // over the limit: orange
 constexpr ColorRGB kUnreachedColour = {0.55f, 0.55f, 0.55f};  // no exit within the cut-off: grey
 constexpr ColorRGB kExitColour = {0.0f, 0.60f, 0.25f};        // an exit cell: green
-constexpr ColorRGB kBlockedColour = {0.80f, 0.0f, 0.0f};      // a blocked exit's cells and mark
+constexpr ColorRGB kBlockedColour = {0.80f, 0.0f, 0.0f};      // the mark of a blocked door: red
+constexpr ColorRGB kBlockedFill = {1.0f, 0.78f, 0.78f};       // its cells: pale, for the cross to show
 
 // Pure: the colour of a time (s, or kUnreachedTime) under the options: the
 // window's scale stretched to scaleMax, or the limit's two colours.
@@ -81,7 +82,7 @@ ColorRGB reportTimeColour(float seconds, const ReportOptions& options);
 
 // Needs the times final: every slot's colour in quadColorBuffer by
 // reportTimeColour, the doors' cells in kExitColour, blocked ones in
-// kBlockedColour.
+// kBlockedFill.
 void fillReportColours(const ReportOptions& options, const std::vector<ReportDoor>& doors);
 
 // ------------------------------------------------------------- layout

@@ -29,6 +29,6 @@ void fillReportColours(const ReportOptions& options, const std::vector<ReportDoo
   for (CellId c = 1; c <= kMaxCellId; ++c) paint(c, reportTimeColour(travelTime[c], options));
   for (const ReportDoor& door : doors) {
     for (CellId c : door.cells) paint(c, kExitColour);
-    for (CellId c : door.blocked) paint(c, kBlockedColour);
+    for (CellId c : door.blocked) paint(c, kBlockedFill);
   }
 }

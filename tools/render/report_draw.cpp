@@ -133,8 +133,7 @@ void drawBar(const ReportLayout& l) {
 
 void drawSwatches(const ReportLayout& l) {
   for (const LegendSwatch& s : l.swatches) {
-    glColor3f(1, 1, 1);
-    if (s.mark != LegendSwatch::Mark::Blocked) colour(s.colour);
+    colour(s.mark == LegendSwatch::Mark::Blocked ? kBlockedFill : s.colour);
     fillBox(s.box);
     glColor3f(0, 0, 0);
     if (s.mark != LegendSwatch::Mark::Fill) colour(s.colour);

@@ -8,15 +8,15 @@
 #include "join_tags.h"
 #include "report.h"
 
-std::int32_t levelOfSlot[kSlotCount];
-std::int32_t doorNameOfSlot[kSlotCount];
-std::vector<std::string> levelNames;
-std::vector<std::string> doorNames;
+std::int32_t reportLevelOf[kSlotCount];
+std::int32_t reportDoorNameOf[kSlotCount];
+std::vector<std::string> reportLevelNames;
+std::vector<std::string> reportDoorNames;
 
 namespace {
 
-std::unordered_map<std::string, std::int32_t> levelIndex;  // name -> index into levelNames
-std::unordered_map<std::string, std::int32_t> doorIndex;   // name -> index into doorNames
+std::unordered_map<std::string, std::int32_t> levelIndex;  // name -> index into reportLevelNames
+std::unordered_map<std::string, std::int32_t> doorIndex;   // name -> index into reportDoorNames
 CellId joinedTo[kSlotCount];  // union-find over the exit slots of one grouping
 bool planExit[kSlotCount];    // listed in the plan's exit file
 bool drawnExit[kSlotCount];   // listed in the drawn exit file
@@ -45,10 +45,10 @@ std::int32_t gridRowOf(CellId c) { return static_cast<std::int32_t>(posY[c] / kC
 }  // namespace
 
 void clearRecordFacts() {
-  std::fill(std::begin(levelOfSlot), std::end(levelOfSlot), -1);
-  std::fill(std::begin(doorNameOfSlot), std::end(doorNameOfSlot), -1);
-  levelNames.clear();
-  doorNames.clear();
+  std::fill(std::begin(reportLevelOf), std::end(reportLevelOf), -1);
+  std::fill(std::begin(reportDoorNameOf), std::end(reportDoorNameOf), -1);
+  reportLevelNames.clear();
+  reportDoorNames.clear();
   levelIndex.clear();
   doorIndex.clear();
 }
@@ -57,10 +57,10 @@ void noteRecordFacts(const MeshRecord& record, void*) {
   if (outsideTable(record.cell)) return;
   const std::string_view tags = record.tags.view();
   const std::string level = recordLevel(tags);
-  levelOfSlot[record.cell] = level.empty() ? -1 : indexOf(level, levelNames, levelIndex);
+  reportLevelOf[record.cell] = level.empty() ? -1 : indexOf(level, reportLevelNames, levelIndex);
   std::string door;
-  doorNameOfSlot[record.cell] =
-      findTag(tags, kDoorTag, door) && !door.empty() ? indexOf(door, doorNames, doorIndex) : -1;
+  reportDoorNameOf[record.cell] =
+      findTag(tags, kDoorTag, door) && !door.empty() ? indexOf(door, reportDoorNames, doorIndex) : -1;
 }
 
 void listExit(CellId exit, std::int64_t, void* exits) {
@@ -106,7 +106,7 @@ std::vector<ReportDoor> groupReportDoors(const std::vector<CellId>& planExits,
     const auto [at, added] = doorOfRoot.emplace(rootOf(e), doors.size());
     if (added) doors.push_back(ReportDoor{static_cast<int>(doors.size()) + 1, "", {}, {}, 0, 0, 0, 0});
     ReportDoor& door = doors[at->second];
-    if (door.name.empty() && doorNameOfSlot[e] >= 0) door.name = doorNames[doorNameOfSlot[e]];
+    if (door.name.empty() && reportDoorNameOf[e] >= 0) door.name = reportDoorNames[reportDoorNameOf[e]];
     if (!cellNamed[e]) continue;  // never drawn: nothing to mark
     const std::int32_t column = gridColumnOf(e), row = gridRowOf(e);
     if (door.cells.empty()) door.column0 = door.column1 = column, door.row0 = door.row1 = row;
@@ -128,19 +128,19 @@ bool regionBox(const ReportRegion& region, GridBox& box, std::string& error) {
   }
   std::int32_t level = -1;
   if (region.kind == ReportRegion::Kind::Level) {
-    const auto found = std::find(levelNames.begin(), levelNames.end(), region.level);
-    if (found == levelNames.end()) {
+    const auto found = std::find(reportLevelNames.begin(), reportLevelNames.end(), region.level);
+    if (found == reportLevelNames.end()) {
       std::string known;
-      for (const std::string& name : levelNames) known += (known.empty() ? "" : ", ") + name;
+      for (const std::string& name : reportLevelNames) known += (known.empty() ? "" : ", ") + name;
       error = "--region " + region.level + ": the plan has no level of that name (" +
               (known.empty() ? "its records name no level" : "its levels: " + known) + ")";
       return false;
     }
-    level = static_cast<std::int32_t>(found - levelNames.begin());
+    level = static_cast<std::int32_t>(found - reportLevelNames.begin());
   }
   bool any = false;
   for (CellId c = 1; c <= kMaxCellId; ++c) {
-    if (!cellNamed[c] || (level >= 0 && levelOfSlot[c] != level)) continue;
+    if (!cellNamed[c] || (level >= 0 && reportLevelOf[c] != level)) continue;
     const std::int32_t column = gridColumnOf(c), row = gridRowOf(c);
     if (!any) box = GridBox{column, row, column, row};
     any = true;
