@@ -55,10 +55,11 @@ void readTagged(const std::string& mesh) {
 TEST(ReportArguments, OptionsCarryOnAndReplaceEachOther) {
   RenderRequest r;
   std::string error;
-  ASSERT_TRUE(parse({"--plan", "p", "--annotate", "--limit", "240.5", "--region", "9,7,2,1",
-                     "--cell-size", "0.5", "a.png", "--scale-max", "600", "--mesh", "m.csv",
-                     "b.png", "--title", "Süd", "--region", "Platform", "c.png"},
-                    r, error))
+  ASSERT_TRUE(parse(
+      {"--plan",      "p",       "--annotate", "--limit",     "240.5",    "--region", "9,7,2,1",
+       "--cell-size", "0.5",     "a.png",      "--scale-max", "600",      "--mesh",   "m.csv",
+       "b.png",       "--title", "Süd",        "--region",    "Platform", "c.png"},
+      r, error))
       << error;
   ASSERT_EQ(r.jobs.size(), 3u);
   const ReportOptions& a = r.jobs[0].report;
@@ -87,8 +88,8 @@ TEST(ReportArguments, OptionsCarryOnAndReplaceEachOther) {
 // Decimal numbers only: what strtod would also read is refused.
 TEST(ReportArguments, NumbersAndRegionsRefused) {
   double value = 0;
-  for (const char* text : {"0x10", "1e3", "-5", "+5", "0", "0.0", "inf", "nan", " 5", "5 ", "",
-                           ".", "1.2.3", "2000000"}) {
+  for (const char* text : {"0x10", "1e3", "-5", "+5", "0", "0.0", "inf", "nan", " 5", "5 ", "", ".",
+                           "1.2.3", "2000000"}) {
     EXPECT_FALSE(parsePlainDecimal(text, 1e6, value)) << text;
   }
   ASSERT_TRUE(parsePlainDecimal("0.25", 1e6, value));
@@ -196,7 +197,7 @@ TEST(ReportLayout, RegionFitsAnySizeWithSquareCells) {
     const ReportLayout l = layoutReport(w, h, box, o, words, {});
     const PixelBox& m = l.mapBox;
     EXPECT_NEAR((m.x1 - m.x0) / 30, (m.y1 - m.y0) / 10, 1e-9) << w << "x" << h;
-    EXPECT_NEAR(pictureX(l, 2 * 2), m.x0, 1e-9);  // column 3's left side
+    EXPECT_NEAR(pictureX(l, 2 * 2), m.x0, 1e-9);   // column 3's left side
     EXPECT_NEAR(pictureY(l, 2 * 11), m.y1, 1e-9);  // row 11's top side
     EXPECT_GE(m.x0, l.mapArea.x0);
     EXPECT_LE(m.x1, l.mapArea.x1);
@@ -237,8 +238,13 @@ TEST(ReportLayout, TicksEveryMinuteLabelsThinnedScaleBarNice) {
 }
 
 TEST(ReportText, Latin1WidthsAndCutting) {
-  EXPECT_EQ(latin1Text("S\xC3\xBC" "d \xE2\x80\x93 A"), "S\xFC" "d ? A");
-  EXPECT_EQ(latin1Text("a\xFF" "b\xC3"), "a?b?");  // bytes that are not UTF-8
+  EXPECT_EQ(latin1Text("S\xC3\xBC"
+                       "d \xE2\x80\x93 A"),
+            "S\xFC"
+            "d ? A");
+  EXPECT_EQ(latin1Text("a\xFF"
+                       "b\xC3"),
+            "a?b?");  // bytes that are not UTF-8
   EXPECT_EQ(latin1Text("tab\there"), "tab?here");
   const ReportFont& f = kReportFonthelvR12;
   const int w = textWidth(f, "North stair");

@@ -113,7 +113,8 @@ def case_limit_and_marks(program, scratch):
                 else UNREACHED if t is None else WITHIN if t <= 28 else OVER)
         cx, cy = centre(c, r)
         q = int(cell / 4)
-        got = [bmp.pixel(cx + dx, cy + dy) for dx, dy in ((0, 0), (-q, -q), (q, -q), (-q, q), (q, q))]
+        got = [bmp.pixel(cx + dx, cy + dy)
+               for dx, dy in ((0, 0), (-q, -q), (q, -q), (-q, q), (q, q))]
         right = [p for p in got if d.near(p, want)]
         wrong = [p for p in got if any(d.near(p, c) for c in colours if c != want)]
         d.check(len(right) >= 2 and not wrong,

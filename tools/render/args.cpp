@@ -111,7 +111,8 @@ bool reportFits(const Settings& s, const RenderJob& job, std::string& error) {
                         : r.region.kind != ReportRegion::Kind::Whole ? "--region"
                         : r.cellSize > 0 ? "--cell-size" : nullptr;
     if (given == nullptr) return true;
-    error = std::string(given) + " is for annotated pictures: give --annotate before " + job.outPath;
+    error =
+        std::string(given) + " is for annotated pictures: give --annotate before " + job.outPath;
     return false;
   }
   if (s.limitPending && s.scaleMaxPending) {

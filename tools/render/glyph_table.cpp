@@ -115,8 +115,10 @@ int main(int argc, char** argv) {
   bool ok = openFace(argv[1], library, face);
   ok = ok && (report ? readGlyphs(face, kFirstReportChar, kLastReportChar, true, t)
                      : readGlyphs(face, kFirstTableChar, kLastTableChar, false, t));
-  const std::string source =
-      !ok ? "" : report ? reportFontSource(argv[1], argv[3], face, t) : labelTableSource(argv[1], t);
+  std::string source;
+  if (ok) {
+    source = report ? reportFontSource(argv[1], argv[3], face, t) : labelTableSource(argv[1], t);
+  }
   if (face != nullptr) FT_Done_Face(face);
   if (library != nullptr) FT_Done_FreeType(library);
   if (!ok) {

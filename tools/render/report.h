@@ -21,8 +21,8 @@
 // the name of the door an exit cell belongs to, as indexes into the names.
 extern std::int32_t reportLevelOf[kSlotCount];     // into reportLevelNames, -1 for no level
 extern std::int32_t reportDoorNameOf[kSlotCount];  // into reportDoorNames, -1 for no door name
-extern std::vector<std::string> reportLevelNames;      // UTF-8, in the order first read
-extern std::vector<std::string> reportDoorNames;       // UTF-8, decoded from the tags
+extern std::vector<std::string> reportLevelNames;  // UTF-8, in the order first read
+extern std::vector<std::string> reportDoorNames;   // UTF-8, decoded from the tags
 
 // Forgets every level and door name; the next mesh reading fills them.
 void clearRecordFacts();
@@ -43,12 +43,12 @@ bool readExitList(const char* path, std::vector<CellId>& exits);
 // Exit cells a move joins (both facing sides open), as orvik-check groups
 // them, numbered as it numbers them for the same exit file.
 struct ReportDoor {
-  int number;                    // 1-based, by the door's first cell in the plan's exit file
-  std::string name;              // door=NAME of its first cell that has one; "" for none
-  std::vector<CellId> cells;     // its exit cells that a record names
-  std::vector<CellId> blocked;   // of those, the cells the drawn exit file leaves out
-  std::int32_t column0, row0;    // grid, the lower left of its cells
-  std::int32_t column1, row1;    // grid, the upper right
+  int number;                   // 1-based, by the door's first cell in the plan's exit file
+  std::string name;             // door=NAME of its first cell that has one; "" for none
+  std::vector<CellId> cells;    // its exit cells that a record names
+  std::vector<CellId> blocked;  // of those, the cells the drawn exit file leaves out
+  std::int32_t column0, row0;   // grid, the lower left of its cells
+  std::int32_t column1, row1;   // grid, the upper right
 };
 
 // Needs the table and the names read: the doors of the plan's exits, then
@@ -74,7 +74,7 @@ constexpr ColorRGB kOverColour = {0.95f, 0.55f, 0.10f};       // over the limit:
 constexpr ColorRGB kUnreachedColour = {0.55f, 0.55f, 0.55f};  // no exit within the cut-off: grey
 constexpr ColorRGB kExitColour = {0.0f, 0.60f, 0.25f};        // an exit cell: green
 constexpr ColorRGB kBlockedColour = {0.80f, 0.0f, 0.0f};      // the mark of a blocked door: red
-constexpr ColorRGB kBlockedFill = {1.0f, 0.78f, 0.78f};       // its cells: pale, for the cross to show
+constexpr ColorRGB kBlockedFill = {1.0f, 0.78f, 0.78f};  // its cells: pale, for the cross to show
 
 // Pure: the colour of a time (s, or kUnreachedTime) under the options: the
 // window's scale stretched to scaleMax, or the limit's two colours.
@@ -93,29 +93,29 @@ struct PixelBox {
 
 // A label of the legend or the map: text with its baseline start.
 struct PlacedText {
-  std::string text;     // Latin-1
-  double x, y;          // px, the baseline's start
-  bool bold;            // in the title font
+  std::string text;  // Latin-1
+  double x, y;       // px, the baseline's start
+  bool bold;         // in the title font
 };
 
 // A tick of the legend bar.
 struct LegendTick {
-  double x;          // px
-  int minute;        // the time it marks
-  bool labelled;     // its minute is written under it
+  double x;       // px
+  int minute;     // the time it marks
+  bool labelled;  // its minute is written under it
 };
 
 // A swatch of the legend: a square of one colour (or the exit marks) and its words.
 struct LegendSwatch {
   enum class Mark { Fill, Exit, Blocked } mark;
   ColorRGB colour;
-  PixelBox box;   // px, the square
+  PixelBox box;  // px, the square
   PlacedText words;
 };
 
 // Everything the picture draws, in px of the picture.
 struct ReportLayout {
-  int width, height;               // px
+  int width, height;  // px
   ReportFonts fonts;
   std::vector<PlacedText> texts;   // title, subtitle, legend caption, tick labels, scale bar
   PixelBox mapArea;                // where the region is fitted
@@ -128,8 +128,8 @@ struct ReportLayout {
   double barSeconds;               // s at the bar's right end
   std::vector<LegendTick> ticks;
   std::vector<LegendSwatch> swatches;
-  PixelBox scaleBar;               // px, the scale bar's line (y0 == y1)
-  int scaleCells;                  // cells the scale bar spans
+  PixelBox scaleBar;                   // px, the scale bar's line (y0 == y1)
+  int scaleCells;                      // cells the scale bar spans
   std::vector<PlacedText> doorLabels;  // door names placed on the map, each on a white box
   std::vector<PixelBox> doorLabelBoxes;
 };
@@ -150,9 +150,9 @@ std::string metresText(double metres);
 
 // What the title band and legend say, composed by report_words.cpp.
 struct ReportWords {
-  std::string title;      // UTF-8
-  std::string subtitle;   // UTF-8
-  std::string caption;    // UTF-8, over the bar or the swatches
+  std::string title;           // UTF-8
+  std::string subtitle;        // UTF-8
+  std::string caption;         // UTF-8, over the bar or the swatches
   std::string limitWords;      // UTF-8, the limit as the swatches name it ("240 s (4 min)")
   std::string unreachedWords;  // UTF-8, what the unreached colour stands for
 };
@@ -169,8 +169,12 @@ bool doorShown(const ReportLayout& layout, const ReportDoor& door);
 PixelBox doorMark(const ReportLayout& layout, const ReportDoor& door);
 
 // Pure: px of the picture of a point of the map (map units).
-inline double pictureX(const ReportLayout& l, double x) { return l.mapArea.x0 + (x - l.left) * l.pxPerUnit; }
-inline double pictureY(const ReportLayout& l, double y) { return l.mapArea.y0 + (y - l.bottom) * l.pxPerUnit; }
+inline double pictureX(const ReportLayout& l, double x) {
+  return l.mapArea.x0 + (x - l.left) * l.pxPerUnit;
+}
+inline double pictureY(const ReportLayout& l, double y) {
+  return l.mapArea.y0 + (y - l.bottom) * l.pxPerUnit;
+}
 
 // ------------------------------------------------------------- words
 

@@ -63,7 +63,8 @@ void drawMap(const ReportLayout& l) {
   // The whole plan keeps the walls on its outer edge; a region ends at its
   // own cells.
   const double edge = l.wholePlan ? 1 : 0;
-  scissorTo(PixelBox{l.mapBox.x0 - edge, l.mapBox.y0 - edge, l.mapBox.x1 + edge, l.mapBox.y1 + edge});
+  scissorTo(
+      PixelBox{l.mapBox.x0 - edge, l.mapBox.y0 - edge, l.mapBox.x1 + edge, l.mapBox.y1 + edge});
   drawCells();
   drawWalls();
   glDisable(GL_SCISSOR_TEST);

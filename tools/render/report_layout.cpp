@@ -65,7 +65,8 @@ void addSwatch(ReportLayout& l, LegendFlow& f, LegendSwatch::Mark mark, const Co
   const double gap = font.ascent;  // px between swatches
   const double x = place(f, side + 5 + textWidth(font, text) + gap, side);
   const PixelBox box{x, f.rowTop - side, x + side, f.rowTop};
-  l.swatches.push_back(LegendSwatch{mark, colour, box, {text, x + side + 5, box.y0 + font.descent, false}});
+  l.swatches.push_back(
+      LegendSwatch{mark, colour, box, {text, x + side + 5, box.y0 + font.descent, false}});
 }
 
 std::string scaleBarWords(int cells, const ReportOptions& o) {
@@ -105,7 +106,8 @@ void layoutLegend(ReportLayout& l, const ReportOptions& o, const ReportWords& wo
   const double line = lineHeight(font);
   LegendFlow f{m, 0, 0, m, l.width - m};
   const std::size_t firstText = l.texts.size();
-  l.texts.push_back(PlacedText{latin1Text(words.caption), m, -static_cast<double>(font.ascent), false});
+  l.texts.push_back(
+      PlacedText{latin1Text(words.caption), m, -static_cast<double>(font.ascent), false});
   newRow(f, line + 4);
   newRow(f, line);
   l.bar = !o.limitGiven;
@@ -207,8 +209,8 @@ void placeDoorLabel(ReportLayout& l, const ReportDoor& door) {
 
 bool doorShown(const ReportLayout& l, const ReportDoor& d) {
   const GridBox& r = l.region;
-  return !d.cells.empty() && d.column0 <= r.column1 && r.column0 <= d.column1 &&
-         d.row0 <= r.row1 && r.row0 <= d.row1;
+  return !d.cells.empty() && d.column0 <= r.column1 && r.column0 <= d.column1 && d.row0 <= r.row1 &&
+         r.row0 <= d.row1;
 }
 
 PixelBox doorMark(const ReportLayout& l, const ReportDoor& d) {
@@ -276,7 +278,8 @@ ReportLayout layoutReport(int width, int height, const GridBox& box, const Repor
   const double subtitleY = titleY - title.descent - 4 - label.ascent;
   const int room = static_cast<int>(width - 2 * m);
   l.texts.push_back(PlacedText{fitText(title, latin1Text(words.title), room), m, titleY, true});
-  l.texts.push_back(PlacedText{fitText(label, latin1Text(words.subtitle), room), m, subtitleY, false});
+  l.texts.push_back(
+      PlacedText{fitText(label, latin1Text(words.subtitle), room), m, subtitleY, false});
   l.mapArea = PixelBox{m, 0, width - m, subtitleY - label.descent - m / 2};
   layoutLegend(l, options, words, doors);
   fitRegion(l, box);

@@ -8,8 +8,14 @@
 #include "report.h"
 
 ReportOptions defaultReportOptions() {
-  return ReportOptions{false, "", false, kScaleMaxTime, false, 0.0,
-                       ReportRegion{ReportRegion::Kind::Whole, 0, 0, 0, 0, ""}, 0.0};
+  return ReportOptions{false,
+                       "",
+                       false,
+                       kScaleMaxTime,
+                       false,
+                       0.0,
+                       ReportRegion{ReportRegion::Kind::Whole, 0, 0, 0, 0, ""},
+                       0.0};
 }
 
 bool parsePlainDecimal(const char* text, double most, double& value) {
@@ -69,13 +75,15 @@ bool parseRegion(const char* text, ReportRegion& region, std::string& error) {
   for (int i = 0; i < 4; ++i) {
     const char* end = i < 3 ? std::strchr(at, ',') : at + std::strlen(at);
     if (end == nullptr || !parseGridNumber(at, end, n[i])) {
-      error = std::string("--region takes COLUMN,ROW,COLUMN,ROW (two corners in grid cells, "
-                          "whole numbers) or a level's name: ") + text;
+      error = std::string(
+                  "--region takes COLUMN,ROW,COLUMN,ROW (two corners in grid cells, "
+                  "whole numbers) or a level's name: ") +
+              text;
       return false;
     }
     at = end + 1;
   }
   region = ReportRegion{ReportRegion::Kind::Grid, std::min(n[0], n[2]), std::min(n[1], n[3]),
-                        std::max(n[0], n[2]), std::max(n[1], n[3]), ""};
+                        std::max(n[0], n[2]),     std::max(n[1], n[3]), ""};
   return true;
 }

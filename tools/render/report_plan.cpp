@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <unordered_map>
 
-#include "record_tags.h"
 #include "join_tags.h"
+#include "record_tags.h"
 #include "report.h"
 
 std::int32_t reportLevelOf[kSlotCount];
@@ -59,8 +59,9 @@ void noteRecordFacts(const MeshRecord& record, void*) {
   const std::string level = recordLevel(tags);
   reportLevelOf[record.cell] = level.empty() ? -1 : indexOf(level, reportLevelNames, levelIndex);
   std::string door;
-  reportDoorNameOf[record.cell] =
-      findTag(tags, kDoorTag, door) && !door.empty() ? indexOf(door, reportDoorNames, doorIndex) : -1;
+  reportDoorNameOf[record.cell] = findTag(tags, kDoorTag, door) && !door.empty()
+                                      ? indexOf(door, reportDoorNames, doorIndex)
+                                      : -1;
 }
 
 void listExit(CellId exit, std::int64_t, void* exits) {
@@ -104,9 +105,11 @@ std::vector<ReportDoor> groupReportDoors(const std::vector<CellId>& planExits,
   std::unordered_map<CellId, std::size_t> doorOfRoot;
   for (CellId e : all) {
     const auto [at, added] = doorOfRoot.emplace(rootOf(e), doors.size());
-    if (added) doors.push_back(ReportDoor{static_cast<int>(doors.size()) + 1, "", {}, {}, 0, 0, 0, 0});
+    if (added)
+      doors.push_back(ReportDoor{static_cast<int>(doors.size()) + 1, "", {}, {}, 0, 0, 0, 0});
     ReportDoor& door = doors[at->second];
-    if (door.name.empty() && reportDoorNameOf[e] >= 0) door.name = reportDoorNames[reportDoorNameOf[e]];
+    if (door.name.empty() && reportDoorNameOf[e] >= 0)
+      door.name = reportDoorNames[reportDoorNameOf[e]];
     if (!cellNamed[e]) continue;  // never drawn: nothing to mark
     const std::int32_t column = gridColumnOf(e), row = gridRowOf(e);
     if (door.cells.empty()) door.column0 = door.column1 = column, door.row0 = door.row1 = row;

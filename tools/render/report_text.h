@@ -8,8 +8,8 @@
 
 #include "render.h"
 
-constexpr int kFirstReportChar = 32;   // space
-constexpr int kLastReportChar = 255;   // y with diaeresis: the fonts are ISO 8859-1
+constexpr int kFirstReportChar = 32;  // space
+constexpr int kLastReportChar = 255;  // y with diaeresis: the fonts are ISO 8859-1
 constexpr int kReportFontChars = kLastReportChar - kFirstReportChar + 1;
 
 struct ReportFont {

@@ -14,8 +14,8 @@ std::string number(double value) {
 }
 
 std::string secondsAndMinutes(double seconds) {
-  return number(seconds) + " s (" +
-         number(std::round(seconds / kSecondsPerMinute * 10) / 10) + " min)";
+  return number(seconds) + " s (" + number(std::round(seconds / kSecondsPerMinute * 10) / 10) +
+         " min)";
 }
 
 std::string blockedDoors(const std::vector<ReportDoor>& doors) {
@@ -37,8 +37,8 @@ std::string doorCalled(const ReportDoor& door) {
 ReportWords composeReportWords(const ReportOptions& o, const ReportSubject& s,
                                const std::vector<ReportDoor>& doors) {
   ReportWords w;
-  w.title = !o.title.empty() ? o.title
-                             : s.planName + (s.regionName.empty() ? "" : ": " + s.regionName);
+  w.title =
+      !o.title.empty() ? o.title : s.planName + (s.regionName.empty() ? "" : ": " + s.regionName);
   const bool walk = s.timesFile.empty();
   const std::string what =
       walk ? "Walking time to the nearest exit (" + number(kStepTime) + " s a move)"
@@ -53,8 +53,8 @@ ReportWords composeReportWords(const ReportOptions& o, const ReportSubject& s,
   subtitle += "; exits of " + s.exitFile + (blocked.empty() ? "" : ", blocked: " + blocked);
   w.subtitle = subtitle;
   w.limitWords = secondsAndMinutes(o.limit);
-  w.unreachedWords = walk ? "no exit within " + number(kMaxMoves * kStepTime) + " s"
-                          : "no time in " + s.timesFile;
+  w.unreachedWords =
+      walk ? "no exit within " + number(kMaxMoves * kStepTime) + " s" : "no time in " + s.timesFile;
   if (o.limitGiven) {
     w.caption = walk ? "Walking time against the limit" : s.timesColumn + " against the limit";
   } else {
