@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -209,6 +211,12 @@ TEST(ReportLayout, RegionFitsAnySizeWithSquareCells) {
     EXPECT_NEAR(m.x0 - l.mapArea.x0, l.mapArea.x1 - m.x1, 1e-9);
     EXPECT_GT(l.mapArea.y0, l.barBox.y1);  // the legend stays below the map
   }
+  // A region as wide as 32 bits go, and a mesh's columns there: no overflow.
+  const ReportLayout huge =
+      layoutReport(800, 600, GridBox{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}, o, words, {});
+  EXPECT_TRUE(std::isfinite(huge.left) && std::isfinite(huge.pxPerUnit) && huge.pxPerUnit > 0);
+  const ReportDoor corner{1, "", {1}, {}, INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN};
+  EXPECT_TRUE(std::isfinite(doorMark(huge, corner).x0));
 }
 
 TEST(ReportLayout, TicksEveryMinuteLabelsThinnedScaleBarNice) {
@@ -228,6 +236,13 @@ TEST(ReportLayout, TicksEveryMinuteLabelsThinnedScaleBarNice) {
   EXPECT_LT(t.back().x, 450);
   t = legendTicks(0, 300, 36000, 14);  // too close for a tick a minute: one per label
   EXPECT_TRUE(std::all_of(t.begin(), t.end(), [](const LegendTick& k) { return k.labelled; }));
+  t = legendTicks(0, 450, 1e6, 35);  // the longest scale: labels still apart
+  double last = -1e9;
+  for (const LegendTick& k : t) {
+    if (!k.labelled) continue;
+    EXPECT_GE(k.x - last, 35 + 6) << k.minute;
+    last = k.x;
+  }
   EXPECT_EQ(scaleBarCells(4.7, 264), 50);
   EXPECT_EQ(scaleBarCells(30, 264), 5);
   EXPECT_EQ(scaleBarCells(600, 264), 1);

@@ -18,7 +18,8 @@ constexpr double kMarkPadding = 3;       // px round a door's cells
 constexpr double kMinMark = 9;           // px, the least side of a door's mark
 constexpr double kMinBlockedMark = 15;   // px, the same for a blocked door, whose cross must show
 constexpr double kLabelPadding = 2;      // px of white round a door's name
-constexpr int kLabelSteps[] = {1, 2, 5, 10, 15, 30, 60};  // minutes between tick labels
+// Minutes between tick labels: to an hour, then hours, for scales up to --scale-max's bound.
+constexpr int kLabelSteps[] = {1, 2, 5, 10, 15, 30, 60, 120, 300, 600, 1200, 3000, 6000, 12000};
 
 std::string minutesText(double seconds) {
   char text[32];
@@ -153,8 +154,8 @@ void layoutLegend(ReportLayout& l, const ReportOptions& o, const ReportWords& wo
 }
 
 void fitRegion(ReportLayout& l, const GridBox& box) {
-  const double x0 = kCellSize * (box.column0 - 1), x1 = kCellSize * box.column1;
-  const double y0 = kCellSize * (box.row0 - 1), y1 = kCellSize * box.row1;
+  const double x0 = kCellSize * (box.column0 - 1.0), x1 = kCellSize * box.column1;
+  const double y0 = kCellSize * (box.row0 - 1.0), y1 = kCellSize * box.row1;
   const double w = l.mapArea.x1 - l.mapArea.x0 - 2 * kMapPadding;
   const double h = l.mapArea.y1 - l.mapArea.y0 - 2 * kMapPadding;
   l.pxPerUnit = std::max(1e-9, std::min(w / (x1 - x0), h / (y1 - y0)));
@@ -214,8 +215,8 @@ bool doorShown(const ReportLayout& l, const ReportDoor& d) {
 }
 
 PixelBox doorMark(const ReportLayout& l, const ReportDoor& d) {
-  PixelBox b{pictureX(l, kCellSize * (d.column0 - 1)) - kMarkPadding,
-             pictureY(l, kCellSize * (d.row0 - 1)) - kMarkPadding,
+  PixelBox b{pictureX(l, kCellSize * (d.column0 - 1.0)) - kMarkPadding,
+             pictureY(l, kCellSize * (d.row0 - 1.0)) - kMarkPadding,
              pictureX(l, kCellSize * d.column1) + kMarkPadding,
              pictureY(l, kCellSize * d.row1) + kMarkPadding};
   const double least = d.blocked.empty() ? kMinMark : kMinBlockedMark;
