@@ -51,6 +51,28 @@ bool plainLines(const std::string& text) {
   return true;
 }
 
+// The what-ifs asked for: every door in turn, door 1 blocked, a limit and
+// its list. The cells left unreached split into those beyond the cut-off
+// and those with no way out, in every case, and the list holds the cells
+// over the limit of the case it names.
+void checkWhatIfs(const CheckReport& r) {
+  const TimeSummary* cases[] = {&r.worstBlocked, &r.blockedTimes};
+  for (const TimeSummary* s : cases) {
+    require(s->cells == 0 || s->beyondCutoff + s->noPath == s->unreached,
+            "unreached cells of a case do not split");
+  }
+  const LimitCase* limits[] = {&r.limitAllExits, &r.limitAnyDoorBlocked, &r.limitBlockedDoors};
+  for (const LimitCase* c : limits) {
+    int cells = 0;
+    for (const KindOverLimit& k : c->kinds) cells += k.cells;
+    require(cells == c->over && c->beyondCutoff + c->noWayOut <= c->over, "limit counts");
+  }
+  const LimitCase& listed = r.blockedDoors.empty() ? r.limitAnyDoorBlocked : r.limitBlockedDoors;
+  require(static_cast<int>(r.overCells.size()) == listed.over, "the list misses cells over the limit");
+  const std::string csv = formatOverCsv(r);
+  require(std::count(csv.begin(), csv.end(), '\n') >= listed.over + 1, "list rows");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -61,9 +83,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     exitText = "1";
   }
   const std::size_t pieces = size == 0 ? 0 : data[size - 1] % 8;
+  CheckOptions options;
+  const bool whatIfs = size > 1 && (data[size - 2] & 1) != 0;
+  if (whatIfs) {
+    options.blocked = true;
+    options.block = {"1"};
+    options.limitGiven = true;
+    options.limitSeconds = 100;
+    options.listOver = true;
+  }
   const CheckReport report =
-      checkPlanTexts("in/Mesh.csv", meshText, "in/ExitGrid.dat", exitText, pieces);
+      checkPlanTexts("in/Mesh.csv", meshText, "in/ExitGrid.dat", exitText, pieces, options);
   checkFigures(report);
+  if (whatIfs && report.blockError.empty()) checkWhatIfs(report);
 
   require(nlohmann::json::accept(formatJsonReport(report)), "JSON report does not parse");
   require(plainLines(formatTextReport(report, 3)), "control character in the plain report");

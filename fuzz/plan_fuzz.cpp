@@ -48,6 +48,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
   }
   checkPlan(plan);
+  for (const PlanCell& c : plan.cells) {
+    require(c.door < static_cast<std::int32_t>(plan.doors.size()), "a door name out of the list");
+    require(c.door < 0 || findPlanSymbol(c.symbol)->exit, "a door name on a cell that is no exit");
+  }
   const std::string mesh = formatMesh(plan);
   TextCursor in = makeCursor(mesh);
   require(skipMeshHeader(in), "the mesh header is short");

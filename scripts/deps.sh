@@ -12,15 +12,17 @@ ORVIK_WINDOW_TITLE="ORVIK UNDERGROUND"
 # the checker's report; dxflib and toml++ for dxf2plan (drawings, role
 # files), img2plan (palette files) and orvik-egress (scenario files), and
 # Python's ezdxf, which writes the real DXF files the import tests convert;
-# cairo and a font (DejaVu) for orvik-egress's chart.
+# cairo and a font (DejaVu) for orvik-egress's chart; numpy and scipy for the
+# tests that hold the benchmarks' geodesic script (bench/geodesic_script.py)
+# against the checker.
 ORVIK_PACKAGES=(cmake g++ make libgtest-dev libbenchmark-dev freeglut3-dev libglu1-mesa-dev
   libgl1-mesa-dri libegl-dev libegl-mesa0 libpng-dev libfreetype-dev xfonts-75dpi
   xvfb xauth xdotool imagemagick x11-utils python3 clang-14 libclang-rt-14-dev valgrind
   nlohmann-json3-dev libdxflib-dev libtomlplusplus-dev python3-ezdxf libcairo2-dev
-  fonts-dejavu-core pkg-config)
+  fonts-dejavu-core pkg-config python3-numpy python3-scipy)
 
-# The benchmarks' side-by-side script (bench/map_script.py) runs on Debian's
-# Python with its numpy, scipy and matplotlib.
+# The benchmarks' side-by-side script (bench/map_script.py) also draws with
+# Debian's matplotlib.
 ORVIK_BENCH_PACKAGES=(python3-numpy python3-scipy python3-matplotlib)
 
 # Installs ORVIK_PACKAGES and any package names given as arguments.

@@ -1,7 +1,8 @@
 # orvik-check: the report on texts in memory, and the real program on files.
 add_executable(orvik_check_tests ${CMAKE_CURRENT_LIST_DIR}/check_test.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/whatif_test.cpp ${CMAKE_CURRENT_LIST_DIR}/check_limits_test.cpp)
-target_link_libraries(orvik_check_tests PRIVATE orvik_check plan2mesh_lib GTest::gtest_main
+  ${CMAKE_CURRENT_LIST_DIR}/whatif_test.cpp ${CMAKE_CURRENT_LIST_DIR}/check_limits_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/named_doors_test.cpp ${CMAKE_CURRENT_LIST_DIR}/plan_input_test.cpp)
+target_link_libraries(orvik_check_tests PRIVATE orvik_check orvik_plan_input plan2mesh_lib GTest::gtest_main
   nlohmann_json::nlohmann_json)
 gtest_discover_tests(orvik_check_tests)
 
@@ -105,3 +106,13 @@ add_test(NAME check.ProgressAtATerminal
 set_tests_properties(check.ProgressAtATerminal PROPERTIES SKIP_RETURN_CODE 77)
 set_tests_properties(check.ArgumentErrorsNameTheValue check.TimesNeverReplacesADoorFile
   check.ProgressAtATerminal PROPERTIES LABELS check)
+
+# The command line a planner uses: --plan, --block by name with --limit and
+# --list, door files of an earlier run, and the arguments refused.
+foreach(case PlanOption BlockAndList RefusedArguments StaleDoorFiles SampleStation)
+  add_test(NAME check.CommandLine.${case}
+    COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_LIST_DIR}/e2e/check_cases.py
+      --check ${check} --plan2mesh $<TARGET_FILE:plan2mesh>
+      --scratch ${CMAKE_CURRENT_BINARY_DIR}/check_cases/${case} ${case})
+  set_tests_properties(check.CommandLine.${case} PROPERTIES LABELS check TIMEOUT 120)
+endforeach()

@@ -18,6 +18,14 @@ foreach(case Picture BadArguments)
       --scratch ${ORVIK_E2E_SCRATCH}/SnapshotScript.${case} ${case})
 endforeach()
 
+# scripts/view: the window on a plan folder or a .plan file, in Xvfb.
+foreach(case PlanFile Folder BadArguments)
+  add_test(NAME e2e.View.${case}
+    COMMAND ${Python3_EXECUTABLE} ${ORVIK_E2E_DIR}/view_cases.py
+      --script ${PROJECT_SOURCE_DIR}/scripts/view --build $<TARGET_FILE_DIR:orvik>
+      --scratch ${ORVIK_E2E_SCRATCH}/View.${case} ${case})
+endforeach()
+
 get_property(orvik_e2e_tests DIRECTORY PROPERTY TESTS)
 list(FILTER orvik_e2e_tests INCLUDE REGEX "^e2e\\.")
 set_tests_properties(${orvik_e2e_tests} PROPERTIES LABELS e2e TIMEOUT 120)

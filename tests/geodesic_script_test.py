@@ -2,8 +2,9 @@
 """bench/geodesic_script.py, the numpy/scipy geodesic times that scripts/bench
 sets beside orvik-check: known answers on small plans, its sight test
 against a second one worked on the plan's characters, and its times against
-orvik-check's. Needs Debian's python3-numpy and python3-scipy; without them
-it exits with 77 (skipped).
+orvik-check's. Needs Debian's python3-numpy and python3-scipy, which
+scripts/deps.sh installs with the test packages; without them it fails and
+names the packages.
 
     geodesic_script_test.py --plan2mesh PROGRAM --check PROGRAM --scratch DIR"""
 
@@ -22,8 +23,9 @@ try:
     import numpy as np
     import scipy  # noqa: F401
 except ImportError:
-    print("numpy or scipy missing: skipped")
-    sys.exit(77)
+    print("numpy or scipy missing: install python3-numpy and python3-scipy "
+          "(scripts/deps.sh does)", file=sys.stderr)
+    sys.exit(1)
 import geodesic_script as g  # noqa: E402
 import map_script  # noqa: E402
 

@@ -1,4 +1,5 @@
-add_executable(plan2mesh_tests ${CMAKE_CURRENT_LIST_DIR}/plan2mesh_test.cpp)
+add_executable(plan2mesh_tests ${CMAKE_CURRENT_LIST_DIR}/plan2mesh_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/door_names_test.cpp)
 target_link_libraries(plan2mesh_tests PRIVATE plan2mesh_lib GTest::gtest_main)
 # The sample station's files, read by the tests that check the committed mesh.
 target_compile_definitions(plan2mesh_tests PRIVATE ORVIK_IN_DIR="${PROJECT_SOURCE_DIR}/in")

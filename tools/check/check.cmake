@@ -18,9 +18,12 @@ add_library(orvik_check STATIC
   ${CMAKE_CURRENT_LIST_DIR}/json_report.cpp
   ${CMAKE_CURRENT_LIST_DIR}/json_whatif.cpp
   ${CMAKE_CURRENT_LIST_DIR}/times_csv.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/progress.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/progress.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/over_csv.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/block.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/unreached.cpp)
 target_include_directories(orvik_check PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(orvik_check PUBLIC orvik_core orvik_analysis PRIVATE nlohmann_json::nlohmann_json)
 
-add_executable(orvik-check ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
-target_link_libraries(orvik-check PRIVATE orvik_check)
+add_executable(orvik-check ${CMAKE_CURRENT_LIST_DIR}/main.cpp ${CMAKE_CURRENT_LIST_DIR}/command_plan.cpp)
+target_link_libraries(orvik-check PRIVATE orvik_check orvik_plan_input)

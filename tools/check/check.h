@@ -125,6 +125,8 @@ struct CheckOptions {
   std::string exitsDir;     // with blocked: write one exit file per door here; empty: none
   int maxDoors = 0;         // with blocked: refuse a plan of more doors; 0: no bound
   bool progress = false;    // a progress line on standard error during long steps
+  std::vector<std::string> block;  // doors blocked together: names or numbers as given; empty none
+  bool listOver = false;    // with limitGiven: keep the cells over the limit for a list
 };
 
 // One row of the times file.
@@ -136,12 +138,15 @@ struct CellTime {
                                 // when some door leaves the cell unreached
   float geodesic;               // s, the continuous walking time; kUnreachedTime when none
   float worstBlockedGeodesic;   // s, geodesic, the longest with any one door blocked
+  float blockedSeconds;         // s, with options.block: the time with those doors blocked
+  float blockedGeodesic;        // s, the same for the geodesic time
 };
 
 // Exit cells that a move joins, as one entrance: numbered in the order in
 // which their first cell appears in the exit file.
 struct Door {
   int number;                     // 1-based
+  std::string name;               // door=NAME in its cells' tags (the first cell that has one); "" none
   CellId first;                   // its first cell in the exit file
   std::int32_t column, row;       // grid, of that cell
   std::string place;              // "line:column" in the plan, where the record names one
@@ -151,6 +156,7 @@ struct Door {
   float largestIncrease;          // s, among cells reached either way; 0 when none
   int fiveMinutesOrMore;          // reached in kScaleMaxTime or more
   int lostWayOut;                 // reached with all exits, unreached with this door blocked
+  int lostNoWay;                  // of those, with no way out at all (the rest only beyond the cut-off)
   float largestGeodesic;          // s, the longest geodesic time; -1 when none or not asked
 };
 
@@ -158,14 +164,31 @@ struct Door {
 struct KindOverLimit {
   std::string kind;        // field 8 of the records, as written
   int cells;               // of this kind, over the limit
-  CellId remote;           // the most remote of them
+  CellId remote;           // the most remote of them: the longest walk, uncut; no way out longest
   std::int32_t column, row;
   float seconds;           // its time; kUnreachedTime when no exit reaches it
+  int beyondCutoff;        // of the cells, unreached in time but with a way out beyond the cut-off
+  int noWayOut;            // of the cells, with no way to an exit at all
+  int remoteMoves;         // side moves of the most remote, counted past the cut-off; kNoWay
+                           // when it has no way out, -2 for geodesic times
 };
 
 struct LimitCase {
   int over;                           // cells over the limit
+  int beyondCutoff;                   // of those, unreached in time but with a way beyond it
+  int noWayOut;                       // of those, with no way to an exit at all
   std::vector<KindOverLimit> kinds;   // in the order the kinds first appear in the mesh
+};
+
+// A cell over the limit, for the list file.
+enum class Unreached { No, BeyondCutoff, NoWayOut };
+struct OverCell {
+  CellId cell;
+  std::int32_t column, row;   // grid
+  std::string place;          // plan place line:column, "" where the record names none
+  std::string kind;           // field 8 of its record
+  float seconds;              // the time judged; kUnreachedTime when unreached
+  Unreached unreached;
 };
 
 // Continuous walking times over the drawn cells, and how the side-move
@@ -203,6 +226,7 @@ struct LevelSummary {
 
 struct CheckReport {
   std::string meshPath, exitPath;
+  std::string planPath;              // the plan file converted in memory; "" for files read
   bool meshOpened, exitOpened;       // false: missing or unreadable
   std::string meshError, exitError;  // why, when not opened
   MeshSummary mesh;
@@ -220,7 +244,17 @@ struct CheckReport {
   GeodesicSummary geodesic;       // with options.geodesic
   LimitCase limitAllExits;        // with options.limitGiven
   LimitCase limitAnyDoorBlocked;  // with options.limitGiven and options.blocked
+  std::vector<int> blockedDoors;  // with options.block: their indexes in doors, as given
+  std::string blockError;         // a name or number of options.block that names no door
+  TimeSummary blockedTimes;       // with options.block, over the drawn cells
+  int blockedLonger;              // cells whose time grows with those doors blocked
+  float blockedLargestIncrease;   // s, among cells reached either way
+  int blockedLostWayOut, blockedLostNoWay;  // as Door's lostWayOut and lostNoWay
+  LimitCase limitBlockedDoors;    // with options.limitGiven and options.block
+  std::vector<OverCell> overCells;  // with options.listOver: the listed case's cells over the limit
+  std::string listCase;           // the case the list holds: allExits, anyDoorBlocked, blockedDoors
   std::vector<std::string> exitFilesWritten;  // with options.exitsDir
+  std::vector<std::string> staleExitFilesRemoved;  // door files of an earlier run, removed
   // The checker's own record count and a breadth-first walk match what the
   // program's reader stored and what its walk computed.
   bool agreesWithProgram;
@@ -255,8 +289,8 @@ bool isDoorExitFile(const CheckReport& report, const std::string& path);
 // With a refusal (a bound of the options), 2 too.
 int checkExitStatus(const CheckReport& report);
 
-// True when writing `path` would replace the mesh or exit file the report
-// was made from; a device or FIFO, written in place, replaces nothing.
+// True when writing `path` would replace the mesh, exit or plan file the
+// report was made from; a device or FIFO, written in place, replaces nothing.
 bool replacesInput(const CheckReport& report, const std::string& path);
 
 // With report.options.exitsDir: writes one exit file per door, the exit
@@ -279,6 +313,17 @@ std::string formatJsonReport(const CheckReport& report);
 // worst_blocked_seconds, geodesic_seconds and worst_blocked_geodesic_seconds
 // as the options asked for them; an empty value for an unreached cell.
 std::string formatTimesCsv(const CheckReport& report);
+
+// "cell,column,row,plan_place,kind,seconds,unreached": the cells over the
+// limit of report.overCells, fields quoted as CSV needs (RFC 4180); seconds
+// empty and unreached "beyond_cutoff" or "no_way_out" for a cell no exit
+// reaches within the cut-off.
+std::string formatOverCsv(const CheckReport& report);
+
+// checkPlanTexts for a plan file converted in memory: the report names
+// `planPath` and the converted files by their plain names.
+CheckReport checkConvertedPlan(const std::string& planPath, std::string_view meshText,
+                               std::string_view exitText, const CheckOptions& options);
 
 // A message as the text report shows it: file text quoted, cut after a few
 // dozen bytes, with control bytes and bytes that are not UTF-8 as \xNN.

@@ -25,6 +25,12 @@ extern int movesFromExit[kSlotCount];        // fewest moves from any exit, kNoW
 extern float geodesicTime[kSlotCount];       // s, with options.geodesic
 extern float worstTime[kSlotCount];          // s, with options.blocked: worst of one door blocked
 extern float worstGeodesic[kSlotCount];      // s, the same for the geodesic times
+extern int worstMoves[kSlotCount];           // with options.blocked: most side moves of one door
+                                             // blocked, uncut; kNoWay where some door leaves none
+extern std::string doorNameOf[kSlotCount];   // door=NAME of the record's tags, "" none
+extern float blockedTime[kSlotCount];        // s, with options.block: those doors blocked
+extern float blockedGeodesicTime[kSlotCount];  // s, the same for the geodesic times
+extern int blockedMoves[kSlotCount];         // side moves with those doors blocked, uncut; kNoWay
 
 extern std::int16_t levelOf[kSlotCount];     // index in levelNames of the record's level, -1 none
 extern std::int16_t endLabelOf[kSlotCount];  // index in joinLabels when the record is a join's end
@@ -93,9 +99,27 @@ void describeExitStop(const FieldFailure& failure, CheckReport& r);
 void checkExitsLeadOut(CheckReport& r);
 void summariseTimesAndExtent(CheckReport& r);
 void summariseGeodesic(CheckReport& r);
+// Exit cells a move joins into report.doors, each named from its cells' tags.
+void groupDoors(CheckReport& r);
+void nameDoors(CheckReport& r);
+// The index in report.doors of exit slot e's door; needs groupDoors.
+int doorIndexOf(CellId e);
 void blockEachDoor(CheckReport& r);
+// With options.block: the named doors blocked together, or blockError.
+void blockChosenDoors(CheckReport& r);
+// travelTime holding a case walked from `seeds`: its side moves, counted
+// past the cut-off where some cell is unreached that has a way out with
+// every exit, into `moves` (kNoWay where none leads).
+void uncutMovesOfCase(const CellId* seeds, int count, int moves[kSlotCount]);
+// Ranks kNoWay above every count of moves.
+int remoteness(int moves);
+// After tallyTimes: the unreached cells of `times` split by `moves` into
+// those beyond the cut-off and those with no way out.
+void splitUnreached(const float times[kSlotCount], const int moves[kSlotCount], TimeSummary& s);
 void judgeLimit(CheckReport& r);
 void collectCellTimes(CheckReport& r);
+// A time for a CSV field with `decimals` digits after the point; "" when unreached.
+std::string csvSeconds(float t, int decimals);
 
 // A line on standard error while a long step runs, when `show` (standard
 // error is a terminal): the first at once, then at most one a second, each
@@ -117,6 +141,7 @@ void appendLevels(std::string& out, const CheckReport& r);
 void appendTimes(std::string& out, const CheckReport& r);
 void appendGeodesic(std::string& out, const CheckReport& r);
 void appendBlocked(std::string& out, const CheckReport& r, int listed);
+void appendChosenDoors(std::string& out, const CheckReport& r);
 void appendLimit(std::string& out, const CheckReport& r, int listed);
 void appendExtent(std::string& out, const CheckReport& r);
 void appendResult(std::string& out, const CheckReport& r);

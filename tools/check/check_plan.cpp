@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "check_internal.h"
+#include "walks.h"
 
 std::int64_t firstLine[kSlotCount];
 std::int64_t recordLine[kSlotCount];
@@ -22,6 +23,7 @@ int movesFromExit[kSlotCount];
 float geodesicTime[kSlotCount];
 float worstTime[kSlotCount];
 float worstGeodesic[kSlotCount];
+int worstMoves[kSlotCount];
 std::vector<std::string> kindWords;
 std::int16_t levelOf[kSlotCount];
 std::int16_t endLabelOf[kSlotCount];
@@ -41,6 +43,11 @@ void clearNotes() {
   std::fill(std::begin(geodesicTime), std::end(geodesicTime), kUnreachedTime);
   std::fill(std::begin(worstTime), std::end(worstTime), kUnreachedTime);
   std::fill(std::begin(worstGeodesic), std::end(worstGeodesic), kUnreachedTime);
+  std::fill(std::begin(worstMoves), std::end(worstMoves), kNoWay);
+  for (std::string& name : doorNameOf) name.clear();
+  std::fill(std::begin(blockedTime), std::end(blockedTime), kUnreachedTime);
+  std::fill(std::begin(blockedGeodesicTime), std::end(blockedGeodesicTime), kUnreachedTime);
+  std::fill(std::begin(blockedMoves), std::end(blockedMoves), kNoWay);
   kindWords.clear();
   std::fill(std::begin(levelOf), std::end(levelOf), -1);
   std::fill(std::begin(endLabelOf), std::end(endLabelOf), -1);
@@ -138,7 +145,14 @@ CheckReport checkCursors(TextCursor& mesh, TextCursor& exits, CheckReport r) {
   summariseLevels(r);
   summariseTimesAndExtent(r);
   if (r.options.geodesic) summariseGeodesic(r);
-  if (r.options.blocked) blockEachDoor(r);
+  if (r.options.blocked) blockEachDoor(r);  // groups and names the doors first
+  if (!r.options.block.empty()) {
+    if (!r.options.blocked) {
+      groupDoors(r);
+      nameDoors(r);
+    }
+    blockChosenDoors(r);
+  }
   if (r.options.limitGiven) judgeLimit(r);
   collectCellTimes(r);
   return r;
@@ -184,12 +198,24 @@ CheckReport checkPlanTexts(const std::string& meshPath, std::string_view meshTex
   return checkCursors(mesh, exits, blankReport(meshPath, exitPath, options));
 }
 
+CheckReport checkConvertedPlan(const std::string& planPath, std::string_view meshText,
+                               std::string_view exitText, const CheckOptions& options) {
+  CheckReport r = checkPlanTexts(baseName(kMeshPath), meshText, baseName(kExitPath), exitText, 0,
+                                 options);
+  r.planPath = planPath;
+  return r;
+}
+
 int checkExitStatus(const CheckReport& r) {
-  if (!r.meshOpened || !r.exitOpened || !r.writeFailure.empty() || !r.refusal.empty()) return 2;
+  if (!r.meshOpened || !r.exitOpened || !r.writeFailure.empty() || !r.refusal.empty() ||
+      !r.blockError.empty()) {
+    return 2;
+  }
   for (int k = 0; k <= static_cast<int>(kLastLoadFinding); ++k) {
     if (r.findingCounts[k] > 0) return 1;
   }
-  if (r.options.limitGiven && (r.limitAllExits.over > 0 || r.limitAnyDoorBlocked.over > 0)) {
+  if (r.options.limitGiven && (r.limitAllExits.over > 0 || r.limitAnyDoorBlocked.over > 0 ||
+                               r.limitBlockedDoors.over > 0)) {
     return 1;
   }
   return 0;

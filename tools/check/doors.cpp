@@ -4,13 +4,16 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "check_internal.h"
 #include "color/color.h"
 #include "files/output_file.h"
 #include "door_groups.h"
 #include "geodesic.h"
+#include "walks.h"
 
 namespace {
 
@@ -19,6 +22,9 @@ int exitIndexOf[kSlotCount];    // index in exitSlots of an exit slot
 float baseTime[kSlotCount];     // s, the program's times with every exit
 CellId seeds[kSlotCount];       // the exits of one case, in file order
 float blockedGeodesic[kSlotCount];  // s, the geodesic times of one case
+int caseMoves[kSlotCount];      // side moves of one case, uncut
+
+}  // namespace
 
 // The doors of door_groups.h over the program's table and move rule.
 void groupDoors(CheckReport& r) {
@@ -51,12 +57,27 @@ void groupDoors(CheckReport& r) {
   }
 }
 
+int doorIndexOf(CellId e) { return doorOf[e]; }
+
+namespace {
+
 int seedsWithout(int door) {
   int count = 0;
   for (int i = 0; i < exitCount; ++i) {
     if (doorOf[exitSlots[i]] != door) seeds[count++] = exitSlots[i];
   }
   return count;
+}
+
+// The case's side moves past the cut-off: which of the cells it leaves
+// unreached still have a way out, and the worst count of each cell.
+void noteUncutMoves(Door& door, int count) {
+  uncutMovesOfCase(seeds, count, caseMoves);
+  for (CellId c = 1; c <= kMaxCellId; ++c) {
+    if (!cellNamed[c]) continue;
+    if (caseMoves[c] == kNoWay && baseTime[c] != kUnreachedTime) ++door.lostNoWay;
+    if (remoteness(caseMoves[c]) > remoteness(worstMoves[c])) worstMoves[c] = caseMoves[c];
+  }
 }
 
 // The program's walk with the door's cells no exits, held against the
@@ -77,6 +98,7 @@ void walkWithout(Door& door) {
     if (after == kUnreachedTime && before != kUnreachedTime) ++door.lostWayOut;
     worstTime[c] = std::max(worstTime[c], after);  // an unreached case outweighs every time
   }
+  noteUncutMoves(door, count);
 }
 
 void geodesicWithout(Door& door) {
@@ -94,10 +116,54 @@ std::string doorFileName(const Door& d) {
   return "door" + num(d.number) + "-c" + num(d.column) + "-r" + num(d.row) + ".dat";
 }
 
+// Digits, with a minus sign before them when `sign`, from `at`; moves past them.
+bool skipNumber(const std::string& name, std::size_t& at, bool sign) {
+  if (sign && at < name.size() && name[at] == '-') ++at;
+  const std::size_t start = at;
+  while (at < name.size() && name[at] >= '0' && name[at] <= '9') ++at;
+  return at > start;
+}
+
+// A name doorFileName can give: "door<n>-c<column>-r<row>.dat".
+bool isDoorFileName(const std::string& name) {
+  std::size_t at = 4;
+  return name.compare(0, 4, "door") == 0 && skipNumber(name, at, false) &&
+         name.compare(at, 2, "-c") == 0 && skipNumber(name, at += 2, true) &&
+         name.compare(at, 2, "-r") == 0 && skipNumber(name, at += 2, true) &&
+         name.compare(at, std::string::npos, ".dat") == 0;
+}
+
+// The door files of an earlier run that this one did not write would be
+// read as doors of this plan (a loop over DIR/door*.dat draws them): they
+// go, and the report says so. Only names this program gives are touched,
+// and never a file being checked.
+void removeStaleDoorFiles(CheckReport& r) {
+  const std::string& dir = r.options.exitsDir;
+  DIR* folder = ::opendir(dir.c_str());
+  if (folder == nullptr) return;
+  std::vector<std::string> stale;
+  while (const dirent* entry = ::readdir(folder)) {
+    const std::string name = entry->d_name;
+    const std::string path = dir + '/' + name;
+    if (!isDoorFileName(name) || replacesInput(r, path)) continue;
+    if (std::find(r.exitFilesWritten.begin(), r.exitFilesWritten.end(), path) ==
+        r.exitFilesWritten.end()) {
+      stale.push_back(path);
+    }
+  }
+  ::closedir(folder);
+  std::sort(stale.begin(), stale.end());
+  for (const std::string& path : stale) {
+    if (::unlink(path.c_str()) == 0) r.staleExitFilesRemoved.push_back(path);
+  }
+}
+
+
 }  // namespace
 
 void blockEachDoor(CheckReport& r) {
   groupDoors(r);
+  nameDoors(r);
   const auto doors = static_cast<std::int64_t>(r.doors.size());
   if (r.options.maxDoors > 0 && doors > r.options.maxDoors) {
     r.refusal = "the plan has " + num(doors) + " doors, more than --max-doors " +
@@ -108,6 +174,7 @@ void blockEachDoor(CheckReport& r) {
   }
   std::copy(std::begin(travelTime), std::end(travelTime), std::begin(baseTime));
   std::fill(std::begin(worstTime), std::end(worstTime), 0.0f);
+  std::fill(std::begin(worstMoves), std::end(worstMoves), 0);
   std::fill(std::begin(worstGeodesic), std::end(worstGeodesic), 0.0f);
   startProgress(r.options.progress && doors > 1, "doors blocked", true);
   for (std::int64_t i = 0; i < doors; ++i) {
@@ -118,17 +185,22 @@ void blockEachDoor(CheckReport& r) {
   }
   endProgress();
   // Without a door to block there is no case, and no worst of one.
-  if (r.doors.empty()) std::fill(std::begin(worstTime), std::end(worstTime), kUnreachedTime);
+  if (r.doors.empty()) {
+    std::fill(std::begin(worstTime), std::end(worstTime), kUnreachedTime);
+    std::fill(std::begin(worstMoves), std::end(worstMoves), kNoWay);
+  }
   if (r.doors.empty() || !r.options.geodesic) {
     std::fill(std::begin(worstGeodesic), std::end(worstGeodesic), kUnreachedTime);
   }
   std::copy(std::begin(baseTime), std::end(baseTime), std::begin(travelTime));
   tallyTimes(worstTime, r.worstBlocked);
+  splitUnreached(worstTime, worstMoves, r.worstBlocked);
 }
 
 bool replacesInput(const CheckReport& r, const std::string& path) {
   struct stat info {};
   if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) return false;
+  if (!r.planPath.empty()) return sameFile(path.c_str(), r.planPath.c_str());
   return sameFile(path.c_str(), r.meshPath.c_str()) || sameFile(path.c_str(), r.exitPath.c_str());
 }
 
@@ -182,5 +254,6 @@ bool writeDoorExitFiles(CheckReport& r) {
     r.exitFilesWritten.push_back(path);
   }
   endProgress();
+  removeStaleDoorFiles(r);
   return true;
 }

@@ -111,6 +111,7 @@ std::string formatJsonReport(const CheckReport& r) {
   Json counts = Json::object();
   for (int k = 0; k < kFindingKinds; ++k) counts[kindName(static_cast<FindingKind>(k))] = r.findingCounts[k];
   Json report{{"status", checkExitStatus(r)},
+                    {"plan", r.planPath.empty() ? Json(nullptr) : Json(r.planPath)},
                     {"mesh", meshJson(r)},
                     {"exits", exitsJson(r)},
                     {"times", timesJson(r.times)},

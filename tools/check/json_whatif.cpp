@@ -15,16 +15,22 @@ Json limitCaseJson(const LimitCase& c) {
   for (const KindOverLimit& k : c.kinds) {
     kinds.push_back(Json{{"kind", k.kind},
                          {"cells", k.cells},
+                         {"beyondCutoff", k.beyondCutoff},
+                         {"noWayOut", k.noWayOut},
                          {"mostRemote", Json{{"cell", k.remote},
                                              {"column", k.column},
                                              {"row", k.row},
-                                             {"seconds", secondsOrNull(k.seconds)}}}});
+                                             {"seconds", secondsOrNull(k.seconds)},
+                                             {"uncutMoves", k.remoteMoves >= 0 ? Json(k.remoteMoves)
+                                                                               : Json(nullptr)}}}});
   }
-  return Json{{"over", c.over}, {"kinds", kinds}};
+  return Json{{"over", c.over}, {"beyondCutoff", c.beyondCutoff}, {"noWayOut", c.noWayOut},
+              {"kinds", kinds}};
 }
 
 Json doorJson(const Door& d) {
   return Json{{"number", d.number},
+              {"name", d.name.empty() ? Json(nullptr) : Json(d.name)},
               {"firstCell", d.first},
               {"column", d.column},
               {"row", d.row},
@@ -34,7 +40,32 @@ Json doorJson(const Door& d) {
               {"largestIncreaseSeconds", d.largestIncrease},
               {"fiveMinutesOrMore", d.fiveMinutesOrMore},
               {"lostEveryWayOut", d.lostWayOut},
+              {"lostNoWayAtAll", d.lostNoWay},
               {"largestGeodesicSeconds", secondsOrNull(d.largestGeodesic)}};
+}
+
+Json chosenDoorsJson(const CheckReport& r) {
+  Json doors = Json::array();
+  for (const int k : r.blockedDoors) {
+    const Door& d = r.doors[static_cast<std::size_t>(k)];
+    doors.push_back(Json{{"number", d.number},
+                         {"name", d.name.empty() ? Json(nullptr) : Json(d.name)},
+                         {"exitCells", d.cells}});
+  }
+  const TimeSummary& s = r.blockedTimes;
+  return Json{{"doors", doors},
+              {"cells", s.cells},
+              {"reached", s.reached},
+              {"unreached", s.unreached},
+              {"unreachedBeyondCutoff", s.beyondCutoff},
+              {"unreachedNoPath", s.noPath},
+              {"cellsLonger", r.blockedLonger},
+              {"largestIncreaseSeconds", r.blockedLargestIncrease},
+              {"lostEveryWayOut", r.blockedLostWayOut},
+              {"lostNoWayAtAll", r.blockedLostNoWay},
+              {"fiveMinutesOrMore", s.fiveMinutesOrMore},
+              {"largestSeconds", secondsOrNull(s.largest)},
+              {"perMinute", std::vector<int>(s.perMinute, s.perMinute + kMinuteBins)}};
 }
 
 }  // namespace
@@ -67,17 +98,27 @@ void addWhatIfJson(Json& report, const CheckReport& r) {
         {"worst", Json{{"cells", w.cells},
                        {"reached", w.reached},
                        {"unreached", w.unreached},
+                       {"unreachedBeyondCutoff", w.beyondCutoff},
+                       {"unreachedNoPath", w.noPath},
                        {"fiveMinutesOrMore", w.fiveMinutesOrMore},
                        {"largestSeconds", secondsOrNull(w.largest)},
                        {"perMinute", std::vector<int>(w.perMinute, w.perMinute + kMinuteBins)}}},
-        {"exitFiles", r.exitFilesWritten}};
+        {"exitFiles", r.exitFilesWritten},
+        {"staleExitFilesRemoved", r.staleExitFilesRemoved}};
   }
+  if (!r.blockedDoors.empty()) report["block"] = chosenDoorsJson(r);
   if (r.options.limitGiven) {
     report["limit"] = Json{{"seconds", r.options.limitSeconds},
                            {"times", r.options.geodesic ? "geodesic" : "sideMove"},
                            {"allExits", limitCaseJson(r.limitAllExits)},
                            {"anyDoorBlocked", r.options.blocked
                                                   ? limitCaseJson(r.limitAnyDoorBlocked)
-                                                  : Json(nullptr)}};
+                                                  : Json(nullptr)},
+                           {"blockedDoors", r.blockedDoors.empty()
+                                                ? Json(nullptr)
+                                                : limitCaseJson(r.limitBlockedDoors)},
+                           {"listed", r.options.listOver ? Json{{"case", r.listCase},
+                                                                {"cells", r.overCells.size()}}
+                                                         : Json(nullptr)}};
   }
 }

@@ -16,6 +16,7 @@
 
 #include "check.h"
 #include "plain_text.h"
+#include "command_plan.h"
 #include "files/output_file.h"
 
 namespace {
@@ -30,15 +31,27 @@ struct Options {
   std::string timesPath;  // empty: no times file
   bool json = false;
   CheckOptions check;
+  int positional = 0;     // file names given
+  std::string planPath;   // --plan DIR or FILE.plan; empty: the files
+  std::string listPath;   // --list FILE; empty: no list
+  bool overGiven = false; // --over, the limit by another name
 };
 
 void printUsage(std::FILE* to) {
   std::fprintf(
       to,
-      "usage: orvik-check [MESH [EXITS]] [--blocked] [--geodesic] [--limit SECONDS]\n"
+      "usage: orvik-check [MESH EXITS | --plan DIR|FILE.plan] [--blocked] [--geodesic]\n"
+      "                   [--block DOOR]... [--limit SECONDS] [--list FILE]\n"
       "                   [--exits-dir DIR] [--max-doors N] [--times FILE] [--json] [--] ...\n"
       "  MESH   mesh file, default %s\n"
-      "  EXITS  exit file, default %s\n"
+      "  EXITS  exit file, default %s (both or neither)\n"
+      "  --plan DIR       the folder with Mesh.csv and ExitGrid.dat, or a plan file\n"
+      "                   converted by plan2mesh in memory\n"
+      "  --block DOOR     block the door of that name or number (repeatable: all of\n"
+      "                   them together) and report the times without it\n"
+      "  --list FILE      with --limit: write the cells over it as CSV (with --block,\n"
+      "                   those doors blocked; else with --blocked, the worst case)\n"
+      "  --over SECONDS   the same as --limit SECONDS\n"
       "  --blocked        block each door (exit cells side by side) in turn: what each\n"
       "                   does to the times, and the worst case for every cell\n"
       "  --geodesic       also the continuous walking time at any angle, and how far\n"
@@ -62,7 +75,8 @@ bool parseSeconds(const char* text, double& seconds) {
   char* end = nullptr;
   errno = 0;
   seconds = std::strtod(text, &end);
-  return end != text && *end == '\0' && errno == 0 && std::isfinite(seconds) && seconds >= 0;
+  return end != text && *end == '\0' && errno == 0 && std::isfinite(seconds) && seconds >= 0 &&
+         isPlainDecimal(text);
 }
 
 // A whole number from 1 up, and nothing after it.
@@ -92,6 +106,61 @@ bool takeName(int argc, char** argv, int& i, std::string& name, std::string& err
   return true;
 }
 
+// --limit or --over (the same limit by another name): a plain decimal
+// number of seconds; both given must agree.
+bool takeLimit(int argc, char** argv, int& i, Options& options, std::string& error) {
+  const std::string option = argv[i];
+  double seconds = 0;
+  if (++i == argc || !parseSeconds(argv[i], seconds)) {
+    error = option + " needs a number of seconds from 0 up, digits and a decimal point only" +
+            (i < argc ? ", not " + plainText(argv[i], 48) : std::string());
+    return false;
+  }
+  const bool over = option == "--over";
+  if ((over ? options.check.limitGiven : options.overGiven) && seconds != options.check.limitSeconds) {
+    error = "--limit and --over give two limits";
+    return false;
+  }
+  options.check.limitSeconds = seconds;
+  options.check.limitGiven = true;
+  options.overGiven = options.overGiven || over;
+  return true;
+}
+
+// The plan as a whole and the what-ifs by door: --plan, --block, --list.
+bool takePlanOrDoorOption(int argc, char** argv, int& i, Options& options, std::string& error) {
+  const std::string option = argv[i];
+  if (option == "--block") {
+    if (++i == argc || argv[i][0] == '\0') {
+      error = "--block needs a door name or number";
+      return false;
+    }
+    options.check.block.emplace_back(argv[i]);
+    return true;
+  }
+  if (option == "--plan" && !options.planPath.empty()) {
+    error = "one --plan at a time";
+    return false;
+  }
+  options.check.listOver = options.check.listOver || option == "--list";
+  return takeName(argc, argv, i, option == "--plan" ? options.planPath : options.listPath, error);
+}
+
+// Files are given both or not at all, or as one --plan; a list needs a limit.
+bool consistent(const Options& options, std::string& error) {
+  if (options.positional == 1) {
+    error = std::string("give both the mesh file and the exit file, or --plan DIR; with one file "
+                        "the exit file would silently be ") + kExitPath;
+  } else if (!options.planPath.empty() && options.positional > 0) {
+    error = "--plan and file names cannot be given together";
+  } else if (options.check.listOver && !options.check.limitGiven) {
+    error = "--list writes the cells over a limit: give --limit SECONDS";
+  } else {
+    return true;
+  }
+  return false;
+}
+
 // One option (argv[i], and its value after it); false, with `error`, when
 // it is unknown or its value wrong.
 bool takeOption(int argc, char** argv, int& i, Options& options, bool& help, std::string& error) {
@@ -107,13 +176,10 @@ bool takeOption(int argc, char** argv, int& i, Options& options, bool& help, std
     check.blocked = true;
   } else if (arg == "--geodesic") {
     check.geodesic = true;
-  } else if (arg == "--limit") {
-    if (++i == argc || !parseSeconds(argv[i], check.limitSeconds)) {
-      error = "--limit needs a number of seconds from 0 up" +
-              (i < argc ? ", not " + plainText(argv[i], 48) : std::string());
-      return false;
-    }
-    check.limitGiven = true;
+  } else if (arg == "--limit" || arg == "--over") {
+    return takeLimit(argc, argv, i, options, error);
+  } else if (arg == "--plan" || arg == "--block" || arg == "--list") {
+    return takePlanOrDoorOption(argc, argv, i, options, error);
   } else if (arg == "--max-doors") {
     if (++i == argc || !parseCount(argv[i], check.maxDoors)) {
       error = "--max-doors needs a whole number from 1 up" +
@@ -142,12 +208,13 @@ bool parseOptions(int argc, char** argv, Options& options, bool& help, std::stri
       if (!takeOption(argc, argv, i, options, help, error)) return false;
     } else if (positional < 2) {
       (positional++ == 0 ? options.meshPath : options.exitPath) = arg;
+      options.positional = positional;
     } else {
       error = "a third file " + plainText(arg, 48) + "; orvik-check reads MESH and EXITS only";
       return false;
     }
   }
-  return true;
+  return consistent(options, error);
 }
 
 // The whole text on standard output, every write and the final flush checked.
@@ -172,10 +239,17 @@ int main(int argc, char** argv) {
     return printAll("") ? 0 : 2;
   }
   options.check.progress = ::isatty(STDERR_FILENO) == 1;
-  CheckReport report = checkPlanFiles(options.meshPath, options.exitPath, options.check);
+  CheckReport report;
+  if (!checkAskedPlan(options.planPath, options.meshPath, options.exitPath, options.check, report)) {
+    return kUsageStatus;
+  }
   if (!report.refusal.empty()) {
     std::fprintf(stderr, "orvik-check: %s\n", report.refusal.c_str());
     return checkExitStatus(report);
+  }
+  if (!report.blockError.empty()) {
+    std::fprintf(stderr, "orvik-check: %s\n", report.blockError.c_str());
+    return kUsageStatus;
   }
   const std::int64_t doorBytes = doorFilesBytes(report);
   if (doorBytes > kDoorFilesWarningBytes) {
@@ -204,6 +278,7 @@ int main(int argc, char** argv) {
                           " could not be written: " + std::strerror(errno);
     std::fprintf(stderr, "orvik-check: %s\n", report.writeFailure.c_str());
   }
+  writeOverList(options.listPath, report);
   if (!printAll(options.json ? formatJsonReport(report) : formatTextReport(report))) {
     std::fprintf(stderr, "orvik-check: cannot write the report: %s\n",
                  std::strerror(errno != 0 ? errno : EIO));

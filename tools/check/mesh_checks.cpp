@@ -2,6 +2,7 @@
 // hands it over, where and why reading stopped, and, once the table is
 // whole, the places and neighbours of the cells.
 #include "check_internal.h"
+#include "record_tags.h"
 
 namespace {
 
@@ -45,6 +46,12 @@ bool isPlanPlace(std::string_view word) {
   return word.size() <= 24;
 }
 
+// The door=NAME tag plan2mesh writes on the exit cells of a named door.
+void noteDoorName(CellId c, std::string_view tags) {
+  doorNameOf[c].clear();
+  findTag(tags, kDoorTag, doorNameOf[c]);
+}
+
 }  // namespace
 
 // When the failing text sticks to the field before it ("12," or "2.5"),
@@ -84,6 +91,7 @@ void noteMeshRecord(const MeshRecord& rec, void* report) {
   gridRow[c] = rec.row;
   kindOf[c] = kindIndex(rec.kind.view());
   noteLevelTags(c, rec.tags.view());
+  noteDoorName(c, rec.tags.view());
   placeOf[c] = isPlanPlace(rec.place.view()) ? std::string(rec.place.view()) : std::string();
 }
 

@@ -112,13 +112,17 @@ std::string messageText(const Message& message) {
 
 std::string formatTextReport(const CheckReport& r, int listed) {
   std::string out =
-      "Checking " + plainText(r.meshPath) + " and " + plainText(r.exitPath) + "\n\n";
+      r.planPath.empty()
+          ? "Checking " + plainText(r.meshPath) + " and " + plainText(r.exitPath) + "\n\n"
+          : "Checking " + plainText(r.planPath) + ", converted by plan2mesh in memory into " +
+                plainText(r.meshPath) + " and " + plainText(r.exitPath) + "\n\n";
   appendMesh(out, r, listed);
   appendExits(out, r, listed);
   appendLevels(out, r);
   appendTimes(out, r);
   appendGeodesic(out, r);
   appendBlocked(out, r, listed);
+  appendChosenDoors(out, r);
   appendLimit(out, r, listed);
   appendExtent(out, r);
   out += '\n';

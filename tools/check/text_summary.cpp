@@ -68,7 +68,8 @@ void appendResult(std::string& out, const CheckReport& r) {
   } else if (status == 1 && loadProblems(r)) {
     out += "Result: the program ignores part of the files or cannot use an exit (exit status 1).\n";
   } else if (status == 1) {
-    const int over = std::max(r.limitAllExits.over, r.limitAnyDoorBlocked.over);
+    const int over =
+        std::max({r.limitAllExits.over, r.limitAnyDoorBlocked.over, r.limitBlockedDoors.over});
     out += "Result: " + plural(over, "cell is", "cells are") + " over the limit (exit status 1).\n";
   } else {
     out += std::string("Result: both files were read whole and every exit is of use") +

@@ -70,7 +70,8 @@ void collectCellTimes(CheckReport& r) {
   for (CellId c = 1; c <= kMaxCellId; ++c) {
     if (!cellNamed[c]) continue;
     r.cellTimes.push_back(CellTime{c, gridColumn[c], gridRow[c], travelTime[c], worstTime[c],
-                                   geodesicTime[c], worstGeodesic[c]});
+                                   geodesicTime[c], worstGeodesic[c], blockedTime[c],
+                                   blockedGeodesicTime[c]});
   }
 }
 

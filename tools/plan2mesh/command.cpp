@@ -8,7 +8,7 @@
 #include "files/output_file.h"
 #include "plan2mesh.h"
 
-constexpr char kUsage[] = "usage: plan2mesh PLAN MESH_OUT EXIT_OUT\n";
+constexpr char kUsage[] = "usage: plan2mesh PLAN MESH_OUT EXIT_OUT (plan2mesh --help: the character key)\n";
 
 namespace {
 
@@ -58,9 +58,21 @@ bool writeBoth(const char* meshPath, const std::string& mesh, const char* exitPa
   return true;
 }
 
+// The key on standard output, every write and the flush checked.
+int printHelp() {
+  const std::string text = formatPlanHelp();
+  const bool written = std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
+  if (std::fflush(stdout) == 0 && written && !std::ferror(stdout)) return 0;
+  std::fprintf(stderr, "plan2mesh: cannot write the help: %s\n", std::strerror(errno));
+  return 2;
+}
+
 }  // namespace
 
 int runPlan2mesh(int argc, const char* const* argv) {
+  if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+    return printHelp();
+  }
   if (argc != 4) {
     std::fputs(kUsage, stderr);
     return 2;

@@ -1,8 +1,8 @@
 // The lines of a plan that are not grid rows: level headers and escalator
 // directions; and where the levels stand side by side on the grid.
 //
-// Both start with "== " and a word that no grid row can hold ('l' and 'e'
-// are no plan characters), so a plan without them reads as it always did.
+// Both start with "== " and a word that no grid row can hold ('l', 'v',
+// 'c', 'a' are no plan characters), so a plan without them reads as it always did.
 #include <algorithm>
 #include <string>
 

@@ -7,8 +7,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <string>
 
+#include "plan_doors.h"
 #include "plan_levels.h"
 #include "record_tags.h"
 
@@ -17,6 +19,9 @@ namespace {
 // Uppercase adds a wall on the left side, the mirror-image letter one on the
 // bottom side (for escalators and gates the upside-down letter), its
 // uppercase both; plain floor uses the shapes of the walls themselves.
+// Exits: 'E' has no wall, as it always had; 'e' a left wall, 'f' a bottom
+// wall and 'F' both (upper case adding the left wall to 'f'). Only the
+// exit itself can close its left or bottom side: no neighbour can.
 // Digits are join labels (plan_levels.h), rock on the map.
 constexpr PlanSymbol kPlanSymbols[] = {
     {' ', nullptr, false, 0, 0},      // rock
@@ -34,6 +39,8 @@ constexpr PlanSymbol kPlanSymbols[] = {
     {'n', "gate", false, 0, 0},       {'N', "gate", false, 1, 0},
     {'u', "gate", false, 0, 1},       {'U', "gate", false, 1, 1},
     {'E', "exit", true, 0, 0},
+    {'e', "exit", true, 1, 0},        {'f', "exit", true, 0, 1},
+    {'F', "exit", true, 1, 1},
 };
 
 constexpr char kMeshHeader[] =
@@ -149,10 +156,12 @@ void collectCells(const std::vector<GridLine>& lines, std::int64_t rowCount, Pla
   }
 }
 
-// Field 11: the exit flag, the level's name, the join of the cell's run.
+// Field 11: the exit flag and door name, the level's name, the join of the
+// cell's run.
 std::string recordTags(const Plan& plan, const PlanCell& c) {
   std::vector<TagItem> items;
   if (findPlanSymbol(c.symbol)->exit) items.emplace_back(kExitTag, "");
+  if (c.door >= 0) items.emplace_back(kDoorTag, plan.doors[static_cast<std::size_t>(c.door)].name);
   if (!plan.levels.empty()) {
     items.emplace_back(kLevelTag, plan.levels[static_cast<std::size_t>(c.level)].name);
   }
@@ -184,10 +193,16 @@ const PlanSymbol* findPlanSymbol(char c) {
   return nullptr;
 }
 
+const PlanSymbol* planSymbolTable(std::size_t& count) {
+  count = std::size(kPlanSymbols);
+  return kPlanSymbols;
+}
+
 bool parsePlanFrom(TextCursor& in, Plan& plan, PlanError& error) {
   plan = Plan{};
   PlanLayout layout = startLayout();
   std::vector<GridLine> lines;
+  std::vector<DoorLine> doorLines;
   std::int64_t cellCount = 0;
   GridLine line;
   bool longer = false;
@@ -201,7 +216,10 @@ bool parsePlanFrom(TextCursor& in, Plan& plan, PlanError& error) {
                         "line longer than " + std::to_string(kMaxPlanColumns) + " characters"};
       return false;
     }
-    if (!line.chars.empty() && line.chars.front() == kPlanComment) continue;
+    if (!line.chars.empty() && line.chars.front() == kPlanComment) {
+      if (!readDoorLine(line.chars, planLine, doorLines, error)) return false;
+      continue;
+    }
     const Directive directive = readDirective(line.chars, planLine, plan, layout, error);
     if (directive == Directive::Refused) return false;
     if (directive == Directive::Read) continue;
@@ -225,7 +243,7 @@ bool parsePlanFrom(TextCursor& in, Plan& plan, PlanError& error) {
     error = PlanError{0, 0, "no exit cell ('E'); every cell would stay unreached"};
     return false;
   }
-  return true;
+  return nameDoors(plan, doorLines, error);
 }
 
 bool parsePlan(std::string_view text, Plan& plan, PlanError& error) {

@@ -49,6 +49,7 @@ struct PlanCell {
   bool joinEnd;                     // the cell's side towards the label joins the other level
   Travel toward;                    // crossing the join from here goes up or down; None
   Travel runs;                      // an escalator run: the way it carries people; None
+  std::int32_t door = -1;           // index in Plan::doors of the named door it is a cell of; -1 none
 };
 
 struct PlanLevel {
@@ -57,10 +58,18 @@ struct PlanLevel {
   std::int32_t firstColumn;  // grid column of the level's first plan character
 };
 
+// A door named by a "# door NAME = LINE:COLUMN" comment (plan_doors.h).
+struct PlanDoor {
+  std::string name;         // as written, blanks round it dropped
+  std::int64_t line;        // 1-based plan line of the naming comment
+  CellId cell;              // the exit cell its position names
+};
+
 struct Plan {
   std::vector<PlanCell> cells;    // cell number n at index n - 1
   std::vector<CellId> exits;      // ascending
   std::vector<PlanLevel> levels;  // top level first; empty for a plan without headers
+  std::vector<PlanDoor> doors;    // named doors in the order of their comments
 };
 
 struct PlanError {
@@ -72,11 +81,19 @@ struct PlanError {
 // The symbol table entry of `c`, or nullptr for a character plans may not hold.
 const PlanSymbol* findPlanSymbol(char c);
 
+// The whole symbol table, in the order the key lists it; `count` entries.
+const PlanSymbol* planSymbolTable(std::size_t& count);
+
+// The text of plan2mesh --help: the usage, every plan character by kind and
+// wall, the join digits and the lines that are not grid rows.
+std::string formatPlanHelp();
+
 // Reads a whole plan, line by line; blank and rock-only lines take no
 // memory. False, with `error` filled in, for an unknown character (the
 // first one), a line longer than kMaxPlanColumns, more than kMaxCellId cells,
-// no exit, a level header or escalator line that cannot be used, or a join
-// that cannot be made (plan_levels.h).
+// no exit, a level header or escalator line that cannot be used, a join
+// that cannot be made (plan_levels.h), or a door name that cannot be given
+// (plan_doors.h).
 bool parsePlanFrom(TextCursor& in, Plan& plan, PlanError& error);
 
 // parsePlanFrom on text in memory.
@@ -91,7 +108,8 @@ std::string formatExits(const Plan& plan);
 // "path:line:column: message", leaving out the parts the error has not.
 std::string describePlanError(std::string_view path, const PlanError& error);
 
-// The whole command: plan2mesh PLAN MESH_OUT EXIT_OUT. Writes both files
+// The whole command: plan2mesh PLAN MESH_OUT EXIT_OUT, or plan2mesh --help
+// (the key on standard output, status 0). Writes both files
 // or neither: each goes to a temporary file beside it, and both replace
 // their targets only once both are whole. Refuses when two of the three
 // paths name the same file. Messages go to stderr; returns the process exit
