@@ -67,17 +67,31 @@ json handJson(const EgressReport& r) {
   return hand;
 }
 
+json caseJson(const BlockedCase& c) {
+  return {{"door", c.join.empty() ? json(c.door + 1) : json(nullptr)},
+          {"join", c.join.empty() ? json(nullptr) : json(c.join)}};
+}
+
 json blockedJson(const EgressReport& r) {
   json cases = json::array();
   for (const BlockedCase& c : r.blocked) {
-    cases.push_back({{"door", c.door + 1},
-                     {"everyoneOutSeconds", seconds(c.outcome.everyoneOut)},
-                     {"peopleOut", c.outcome.out},
-                     {"limits", limitsJson(*r.graph, c.limits)}});
+    json one = caseJson(c);
+    if (!c.error.empty()) {
+      one["error"] = c.error;
+    } else {
+      one["everyoneOutSeconds"] = seconds(c.outcome.everyoneOut);
+      one["peopleOut"] = c.outcome.out;
+      one["limits"] = limitsJson(*r.graph, c.limits);
+    }
+    cases.push_back(one);
   }
+  const int worstDoor = worstCaseOf(r.blocked, false);
+  const int worstJoin = worstCaseOf(r.blocked, true);
   const int worst = worstCase(r.blocked);
   return {{"cases", cases},
-          {"worstDoor", worst < 0 ? json(nullptr) : json(r.blocked[static_cast<std::size_t>(worst)].door + 1)}};
+          {"worstDoor", worstDoor < 0 ? json(nullptr) : json(r.blocked[static_cast<std::size_t>(worstDoor)].door + 1)},
+          {"worstJoin", worstJoin < 0 ? json(nullptr) : json(r.blocked[static_cast<std::size_t>(worstJoin)].join)},
+          {"worst", worst < 0 ? json(nullptr) : caseJson(r.blocked[static_cast<std::size_t>(worst)])}};
 }
 
 }  // namespace

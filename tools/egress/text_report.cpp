@@ -98,24 +98,50 @@ void appendLimits(std::string& out, const EgressReport& r) {
   for (const LimitOutcome& l : r.limits) out += "  " + limitText(*r.graph, l) + "\n";
 }
 
+std::string caseName(const EgressReport& r, const BlockedCase& c) {
+  return c.join.empty() ? "door " + doorLabel(*r.on, c.door) + " blocked"
+                        : joinName(*r.graph, c.join) + " out of service";
+}
+
+void appendCase(std::string& out, const EgressReport& r, const BlockedCase& c) {
+  out += "  " + padded(c.join.empty() ? doorLabel(*r.on, c.door) : joinName(*r.graph, c.join), 24);
+  if (!c.error.empty()) {
+    out += "not run: " + c.error + "\n";
+    return;
+  }
+  out += padded(timeText(c.outcome.everyoneOut), 22);
+  for (const LimitOutcome& l : c.limits) {
+    out += "  " + (l.kind < 0 ? std::string("everyone") : kindName(*r.graph, l.kind)) + " " +
+           timeText(l.seconds) + (l.passed ? "" : " FAILED");
+  }
+  out += "\n";
+}
+
+void appendWorst(std::string& out, const EgressReport& r, const char* what, int worst) {
+  if (worst < 0) return;
+  const BlockedCase& c = r.blocked[static_cast<std::size_t>(worst)];
+  out += std::string("  ") + what + caseName(r, c) + ", everyone out " + timeText(c.outcome.everyoneOut) + "\n";
+}
+
 void appendBlocked(std::string& out, const EgressReport& r) {
   if (!r.blockedRun) return;
   out += "\nEach door blocked in turn: everyone out, and the limits\n";
+  bool joins = false;
   for (const BlockedCase& c : r.blocked) {
-    out += "  " + padded(doorLabel(*r.on, c.door), 24) + padded(timeText(c.outcome.everyoneOut), 22);
-    for (const LimitOutcome& l : c.limits) {
-      out += "  " + (l.kind < 0 ? std::string("everyone") : kindName(*r.graph, l.kind)) + " " +
-             timeText(l.seconds) + (l.passed ? "" : " FAILED");
+    if (!c.join.empty() && !joins) {
+      out += "Each stair and escalator out of service in turn\n";
+      joins = true;
     }
-    out += "\n";
+    appendCase(out, r, c);
   }
-  const int worst = worstCase(r.blocked);
-  if (worst >= 0) {
-    const BlockedCase& c = r.blocked[static_cast<std::size_t>(worst)];
-    out += "  Worst: door " + doorLabel(*r.on, c.door) + " blocked, everyone out " + timeText(c.outcome.everyoneOut) + "\n";
+  if (!joins) {
+    appendWorst(out, r, "Worst: ", worstCase(r.blocked));
+    return;
   }
+  appendWorst(out, r, "Worst door: ", worstCaseOf(r.blocked, false));
+  appendWorst(out, r, "Worst stair or escalator: ", worstCaseOf(r.blocked, true));
+  appendWorst(out, r, "Worst of all: ", worstCase(r.blocked));
 }
-
 }  // namespace
 
 std::string doorLabel(const ScenarioOnPlan& on, int door) {
