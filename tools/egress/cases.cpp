@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "egress.h"
+#include "travel.h"
 
 namespace {
 
@@ -94,6 +95,33 @@ std::string joinName(const PlanGraph& graph, const std::string& label) {
     }
   }
   return kind + " " + label;
+}
+
+std::vector<JoinLine> joinLines(const PlanGraph& graph, const ScenarioOnPlan& on) {
+  const std::vector<int> widths = joinWidths(graph);
+  std::vector<JoinLine> lines;
+  for (std::size_t j = 0; j < graph.joinLabels.size(); ++j) {
+    lines.push_back(JoinLine{graph.joinLabels[j], "", widths[j], Travel::None, on.joinOut[j], 0.0});
+  }
+  const EgressInput& in = on.input;
+  for (std::size_t c = 0; c < graph.number.size(); ++c) {
+    const GraphJoin& join = graph.joinOf[c];
+    if (join.join < 0) continue;
+    JoinLine& line = lines[static_cast<std::size_t>(join.join)];
+    if (!line.kind.empty()) continue;
+    line.kind = graph.kindWords[graph.kind[c]];
+    line.runs = join.runs;
+    // A running escalator's cells take the figures of its ride whichever
+    // way they are crossed, except against it.
+    if (line.kind == "escalator" && join.runs != Travel::None && !in.cellFigures.empty()) {
+      const std::array<std::uint16_t, 3>& f = in.cellFigures[c];
+      if (f[0] == f[static_cast<std::size_t>(join.runs)] && f[0] != graph.kind[c]) {
+        line.perMinute = in.figures[f[0]].flow * line.cells * in.cellSide * 60.0;
+      }
+    }
+  }
+  std::sort(lines.begin(), lines.end(), [](const JoinLine& a, const JoinLine& b) { return a.label < b.label; });
+  return lines;
 }
 
 namespace {

@@ -65,6 +65,19 @@ int worstCaseOf(const std::vector<BlockedCase>& cases, bool joins);
 // "stair 2" or "escalator 3": a join by the kind of its run and its label.
 std::string joinName(const PlanGraph& graph, const std::string& label);
 
+// A stair or escalator between levels as the reports list it.
+struct JoinLine {
+  std::string label;
+  std::string kind;     // the kind word of its run's cells
+  int cells;            // cells across it
+  Travel runs;          // an escalator's way; None for a stair
+  bool out;             // out of service by the scenario
+  double perMinute;     // persons a minute a running escalator carries; 0 when walked
+};
+
+// Needs `on` from applyScenario on `graph`: its joins by label, as sorted.
+std::vector<JoinLine> joinLines(const PlanGraph& graph, const ScenarioOnPlan& on);
+
 // Everything a report says.
 struct EgressReport {
   std::string meshPath, exitPath, scenarioPath;

@@ -32,6 +32,29 @@ std::string padded(std::string text, std::size_t width) {
   return text;
 }
 
+// The stairs and escalators between levels, and how each counts.
+void appendJoins(std::string& out, const EgressReport& r) {
+  const std::vector<JoinLine> joins = joinLines(*r.graph, *r.on);
+  if (joins.empty()) return;
+  out += "Between levels:";
+  const char* sep = " ";
+  for (const JoinLine& j : joins) {
+    out += sep + j.kind + " " + j.label;
+    if (j.runs != Travel::None) out += std::string(" (runs ") + travelWord(j.runs) + ")";
+    out += " " + fixed(j.cells * r.on->input.cellSide, 1) + " m";
+    if (j.out) {
+      out += " out of service";
+    } else if (j.perMinute > 0.0) {
+      out += ", " + fixed(j.perMinute, 0) + " p/min running" +
+             (r.scenario->escalators.against == Against::Closed ? ", closed against it" : ", walked against it");
+    } else if (j.runs != Travel::None) {
+      out += ", stopped and walked";
+    }
+    sep = "; ";
+  }
+  out += "\n";
+}
+
 void appendRun(std::string& out, const EgressReport& r) {
   const PlanGraph& g = *r.graph;
   const ScenarioOnPlan& on = *r.on;
@@ -41,6 +64,7 @@ void appendRun(std::string& out, const EgressReport& r) {
   out += "Plan: " + std::to_string(g.number.size()) + " cells of " + fixed(on.input.cellSide, 2) +
          " m, " + std::to_string(on.doorBlocked.size()) + " doors (" + std::to_string(g.exits.size()) +
          " exit cells), " + (blocked == 0 ? std::string("none") : std::to_string(blocked)) + " blocked\n";
+  appendJoins(out, r);
   out += "People: " + fixed(r.outcome.placed, 1) + " placed";
   if (r.outcome.noWayOut >= kPersonTrace) out += ", " + fixed(r.outcome.noWayOut, 1) + " of them with no way out";
   out += "\nModel: step " + fixed(r.outcome.step, 3) + " s, route " +
