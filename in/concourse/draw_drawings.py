@@ -106,8 +106,8 @@ def concourse(folder):
     bank(msp, (10 * CELL, 20 * CELL), (10 * CELL, 21 * CELL), h - 21 * CELL, 10 * CELL)
     bank(msp, (98 * CELL, 108 * CELL), (97 * CELL, 108 * CELL), h - 21 * CELL, 108 * CELL)
     for text, x, y in (("CONCOURSE - FREE AREA", 20000, 14000), ("TICKETS", 33500, 15500),
-                       ("PAID AREA", 32000, 3000), ("STAIR 1", 6000, 7400), ("ESC 3 UP", 6000, 3200),
-                       ("STAIR 2", 59000, 7400), ("ESC 4 DOWN", 58400, 3200), ("TO STREET", 6600, 18600),
+                       ("PAID AREA", 32000, 3000), ("STAIR 1", 6000, 8200), ("ESC 3 UP", 6000, 3200),
+                       ("STAIR 2", 59000, 8200), ("ESC 4 DOWN", 58400, 3200), ("TO STREET", 6600, 18600),
                        ("TO STREET", 60000, 18600)):
         msp.add_text(text, height=400, dxfattribs={"layer": TEXT, "insert": (x, y)})
     msp.add_linear_dim(base=(0, -2000), p1=(0, -THICK), p2=(w, -THICK), dxfattribs={"layer": DIMS}).render()
@@ -139,14 +139,24 @@ def picture(out):
     from ezdxf.addons.drawing.matplotlib import MatplotlibBackend
 
     folder = Path(__file__).resolve().parent
-    fig, axes = plt.subplots(2, 1, figsize=(16, 7), gridspec_kw={"height_ratios": [30, 24]})
-    for ax, name in zip(axes, ("concourse", "platform")):
+    # Each drawing's extent in mm, dimensions included, as the two stand
+    # one above the other at one scale.
+    extents = {"concourse": (-1500, 74500, -3000, 20000), "platform": (-2500, 122500, -6000, 15500)}
+    heights = [extents[n][3] - extents[n][2] for n in extents]
+    fig, axes = plt.subplots(2, 1, figsize=(16, 16 * sum(heights) / 125000 + 0.8),
+                             gridspec_kw={"height_ratios": heights})
+    for ax, name in zip(axes, extents):
         doc = ezdxf.readfile(folder / (name + ".dxf"))
         ax.set_facecolor("black")
         Frontend(RenderContext(doc), MatplotlibBackend(ax)).draw_layout(doc.modelspace())
         ax.set_title(name + ".dxf", color="white")
+        x0, x1, y0, y1 = extents[name]
+        ax.set_xlim(x0, x0 + 125000)
+        ax.set_ylim(y0, y1)
         ax.set_aspect("equal")
+        ax.axis("off")
     fig.patch.set_facecolor("black")
+    fig.set_size_inches(16, 16 * sum(heights) / 125000 + 0.8)  # the drawing backend sets its own
     fig.tight_layout()
     fig.savefig(out, dpi=100, facecolor="black")
 
