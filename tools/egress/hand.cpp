@@ -71,63 +71,68 @@ double longestWalk(const CostWalk& walk, const EgressInput& in, const std::vecto
   return longest;
 }
 
+// The line of kind k, or none without people on it.
+void addKindFigure(const HandPlan& plan, const MovesInto& into, const std::vector<bool>& open, std::size_t k,
+                   std::vector<HandFigure>& figures) {
+  const PlanGraph& g = plan.g;
+  const EgressInput& in = plan.in;
+  const std::size_t n = g.number.size();
+  // A side counts when the cell beyond leads to an exit without coming
+  // back through the kind: a stair behind a blocked door adds nothing.
+  std::vector<bool> mine(n), others(n);
+  for (std::size_t c = 0; c < n; ++c) {
+    mine[c] = g.kind[c] == k;
+    others[c] = !mine[c];
+  }
+  std::vector<double> cost, side;
+  CostWalk walk;
+  plan.costs(mine, cost, side);
+  walkWithCosts(g, into, in.exits, cost, walk, bySide(side));
+  double people = 0.0;
+  double capacity = 0.0;
+  std::vector<std::int32_t> ways;  // cells of the kind with a way out of it
+  std::vector<double> inKind(n);
+  for (std::size_t c = 0; c < n; ++c) {
+    inKind[c] = mine[c] ? 1.0 : 0.0;
+    if (!mine[c]) continue;
+    people += in.people[c];
+    double out = open[c] ? plan.capacity(c, -1) : 0.0;
+    for (int s = 0; s < kGraphSides; ++s) {
+      const std::int32_t to = g.move[c][static_cast<std::size_t>(s)];
+      if (to == kNoIndex || g.kind[static_cast<std::size_t>(to)] == k) continue;
+      if (walk.cost[static_cast<std::size_t>(to)] == kNoRoute) continue;
+      out += plan.capacity(c, s);
+    }
+    capacity += out;
+    if (out > 0.0) ways.push_back(static_cast<std::int32_t>(c));
+  }
+  if (!(people > 0.0)) return;
+  plan.costs(others, cost, side);
+  walkWithCosts(g, into, ways, cost, walk, bySide(side));
+  figures.push_back(figure(static_cast<int>(k), people, capacity, longestWalk(walk, in, inKind),
+                           in.preMovementSeconds));
+}
+
 std::vector<HandFigure> handOnOpen(const PlanGraph& g, const EgressInput& in) {
   const std::size_t n = g.number.size();
   const HandPlan plan{g, in, in.figures.empty() ? in.kinds : in.figures, in.cellSide / stepSeconds(g, in)};
   const MovesInto into = movesInto(g);
   std::vector<bool> open(n, false);
   for (const std::int32_t e : in.exits) open[static_cast<std::size_t>(e)] = true;
-  std::vector<double> cost, side;
-  std::vector<double> inKind(n);
-  CostWalk walk;
-  std::vector<HandFigure> figures;
-
   double everyone = 0.0;
   double doors = 0.0;
   for (std::size_t c = 0; c < n; ++c) {
     everyone += in.people[c];
     if (open[c]) doors += plan.capacity(c, -1);
-    inKind[c] = 1.0;
   }
+  std::vector<double> cost, side;
+  CostWalk walk;
   plan.costs(std::vector<bool>(n, false), cost, side);
   walkWithCosts(g, into, in.exits, cost, walk, bySide(side));
-  figures.push_back(figure(-1, everyone, doors, longestWalk(walk, in, inKind), in.preMovementSeconds));
-
-  std::vector<double> avoiding, avoidingSide, within, withinSide;
-  CostWalk reach;
-  for (std::size_t k = 0; k < g.kindWords.size(); ++k) {
-    // A side counts when the cell beyond leads to an exit without coming
-    // back through the kind: a stair behind a blocked door adds nothing.
-    std::vector<bool> mine(n), others(n);
-    for (std::size_t c = 0; c < n; ++c) {
-      mine[c] = g.kind[c] == k;
-      others[c] = !mine[c];
-    }
-    plan.costs(mine, avoiding, avoidingSide);
-    walkWithCosts(g, into, in.exits, avoiding, reach, bySide(avoidingSide));
-    double people = 0.0;
-    double capacity = 0.0;
-    std::vector<std::int32_t> ways;  // cells of the kind with a way out of it
-    for (std::size_t c = 0; c < n; ++c) {
-      inKind[c] = mine[c] ? 1.0 : 0.0;
-      if (!mine[c]) continue;
-      people += in.people[c];
-      double out = open[c] ? plan.capacity(c, -1) : 0.0;
-      for (int s = 0; s < kGraphSides; ++s) {
-        const std::int32_t to = g.move[c][static_cast<std::size_t>(s)];
-        if (to == kNoIndex || g.kind[static_cast<std::size_t>(to)] == k) continue;
-        if (reach.cost[static_cast<std::size_t>(to)] == kNoRoute) continue;
-        out += plan.capacity(c, s);
-      }
-      capacity += out;
-      if (out > 0.0) ways.push_back(static_cast<std::int32_t>(c));
-    }
-    if (!(people > 0.0)) continue;
-    plan.costs(others, within, withinSide);
-    walkWithCosts(g, into, ways, within, walk, bySide(withinSide));
-    figures.push_back(figure(static_cast<int>(k), people, capacity, longestWalk(walk, in, inKind),
-                             in.preMovementSeconds));
-  }
+  std::vector<HandFigure> figures;
+  figures.push_back(figure(-1, everyone, doors, longestWalk(walk, in, std::vector<double>(n, 1.0)),
+                           in.preMovementSeconds));
+  for (std::size_t k = 0; k < g.kindWords.size(); ++k) addKindFigure(plan, into, open, k, figures);
   return figures;
 }
 
