@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
@@ -141,4 +142,29 @@ TEST(BmpFile, FifoIsRefusedWithoutWaiting) {
   EXPECT_FALSE(writeBmpFile(path.c_str(), h, nullptr, 0));
   EXPECT_EQ(::testing::internal::GetCapturedStderr(), "fstream::open() failed.\n");
   std::remove(path.c_str());
+}
+
+// The writer under both callers: it prints nothing and hands back the
+// outcome with its errno, and only the caller that allows streams writes a
+// device in place (orvik-render's /dev/full gives the device's own error).
+TEST(BmpFile, OneWriterReportsOutcomeAndErrnoWithoutPrinting) {
+  const std::string dir = scratchPath("folder.bmp");
+  ASSERT_EQ(::mkdir(dir.c_str(), 0700), 0);
+  unsigned char h[kBmpHeaderBytes] = {};
+  const unsigned char px[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+  ::testing::internal::CaptureStderr();
+  const BmpWriteResult folder = writeBmp(dir.c_str(), h, px, 8, OutputTarget::StreamsToo);
+  const BmpWriteResult deviceRefused = writeBmp("/dev/full", h, px, 8, OutputTarget::FilesOnly);
+  const BmpWriteResult deviceFull = writeBmp("/dev/full", h, px, 8, OutputTarget::StreamsToo);
+  const BmpWriteResult null = writeBmp("/dev/null", h, px, 8, OutputTarget::StreamsToo);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+  EXPECT_EQ(folder.outcome, BmpWritten::CannotOpen);
+  EXPECT_EQ(folder.error, EISDIR);
+  EXPECT_EQ(deviceRefused.outcome, BmpWritten::CannotOpen);
+  EXPECT_NE(deviceRefused.error, 0);
+  EXPECT_EQ(deviceFull.outcome, BmpWritten::WriteFailed);
+  EXPECT_EQ(deviceFull.error, ENOSPC);
+  EXPECT_EQ(null.outcome, BmpWritten::Done);
+  EXPECT_EQ(null.error, 0);
+  ::rmdir(dir.c_str());
 }

@@ -41,3 +41,13 @@ foreach(case WindowStart WindowKeys WindowStation Arguments Unwritable TimesColo
 endforeach()
 # Under ulimit -u and -v, which the sanitizers' threads and shadow memory cannot live with.
 set_tests_properties(render.Limits PROPERTIES LABELS "render;memcap")
+
+# orvik-render --annotate: the pixels of report pictures against the
+# plan's own times, marks and ticks worked out in the test (label render).
+foreach(case LimitAndMarks ScaleTicks ReportArguments)
+  add_test(NAME render.Report.${case}
+    COMMAND ${Python3_EXECUTABLE} ${ORVIK_E2E_DIR}/report_cases.py
+      --render $<TARGET_FILE:orvik-render> --scratch ${ORVIK_E2E_SCRATCH}/render.Report.${case}
+      ${case})
+  set_tests_properties(render.Report.${case} PROPERTIES LABELS render TIMEOUT 120)
+endforeach()

@@ -4,7 +4,6 @@
 #include <limits>
 #include <utility>
 
-#include "files/output_file.h"
 #include "snapshot/snapshot.h"
 
 namespace {
@@ -18,8 +17,7 @@ void putLittle32(unsigned char* at, std::uint32_t value) {
   for (int i = 0; i < 4; ++i) at[i] = static_cast<unsigned char>((value >> (8 * i)) & 0xff);
 }
 
-void reportFailure(const char* path, const char* what) {
-  const int saved = errno;
+void reportFailure(const char* path, const char* what, int saved) {
   std::cerr << path << ": " << what << ": "
             << (saved != 0 ? std::strerror(saved) : "unknown error") << std::endl;
 }
@@ -60,21 +58,28 @@ void swapRedBlue(unsigned char* pixels, std::size_t bytes) {
   }
 }
 
+BmpWriteResult writeBmp(const char* path, const unsigned char header[kBmpHeaderBytes],
+                        const unsigned char* pixels, std::uint32_t imageBytes,
+                        OutputTarget allowed) {
+  OutputFile out{};
+  if (!openOutputFile(path, out, allowed)) return {BmpWritten::CannotOpen, errno};
+  if (!writeOutput(out, header, kBmpHeaderBytes) || !writeOutput(out, pixels, imageBytes)) {
+    const int saved = errno;
+    discardOutputFile(out);
+    return {BmpWritten::WriteFailed, saved};
+  }
+  if (!commitOutputFile(out)) return {BmpWritten::WriteFailed, errno};
+  return {BmpWritten::Done, 0};
+}
+
 bool writeBmpFile(const char* path, const unsigned char header[kBmpHeaderBytes],
                   const unsigned char* pixels, std::uint32_t imageBytes) {
-  OutputFile out{};
-  if (!openOutputFile(path, out, OutputTarget::FilesOnly)) {
-    std::cerr << "fstream::open() failed." << std::endl;
-    return false;
+  const BmpWriteResult result =
+      writeBmp(path, header, pixels, imageBytes, OutputTarget::FilesOnly);
+  switch (result.outcome) {
+    case BmpWritten::Done: return true;
+    case BmpWritten::CannotOpen: std::cerr << "fstream::open() failed." << std::endl; break;
+    case BmpWritten::WriteFailed: reportFailure(path, "write failed", result.error); break;
   }
-  if (!writeOutput(out, header, kBmpHeaderBytes) || !writeOutput(out, pixels, imageBytes)) {
-    reportFailure(path, "write failed");
-    discardOutputFile(out);
-    return false;
-  }
-  if (!commitOutputFile(out)) {
-    reportFailure(path, "write failed");
-    return false;
-  }
-  return true;
+  return false;
 }

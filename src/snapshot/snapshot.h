@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "files/output_file.h"
+
 constexpr char kSnapshotPath[] = "./snapshot.bmp";  // relative to the working directory
 constexpr int kBmpFileHeaderBytes = 14;             // BITMAPFILEHEADER
 constexpr int kBmpInfoHeaderBytes = 40;             // BITMAPINFOHEADER
@@ -25,9 +27,27 @@ void fillBmpHeader(unsigned char header[kBmpHeaderBytes], int width, int height,
 // Pure: turns RGBA pixels as OpenGL reads them into the BMP's BGRA.
 void swapRedBlue(unsigned char* pixels, std::size_t bytes);
 
-// Writes header and pixels to `path` whole, or leaves the old file as it
-// was: a temporary file beside it replaces it once written and closed. On
-// any failure writes one line to stderr and returns false: "fstream::open()
+// How a BMP file came out, and the errno of a failure.
+enum class BmpWritten {
+  Done,         // the file holds the picture
+  CannotOpen,   // the target could not be created or replaced; nothing written
+  WriteFailed,  // a write, the flush or the rename failed; the old file stays
+};
+struct BmpWriteResult {
+  BmpWritten outcome;
+  int error;  // errno of the failure; 0 when Done
+};
+
+// The one BMP writer: header and pixels to `path` whole, or the old file
+// left as it was (a temporary file beside it replaces it once written and
+// closed). `allowed` says whether a device or FIFO of that name is written
+// directly. Prints nothing: each caller words its own message.
+BmpWriteResult writeBmp(const char* path, const unsigned char header[kBmpHeaderBytes],
+                        const unsigned char* pixels, std::uint32_t imageBytes,
+                        OutputTarget allowed);
+
+// The window's snapshot through writeBmp, devices and FIFOs refused. On any
+// failure writes one line to stderr and returns false: "fstream::open()
 // failed." when the file cannot be created or replaced (a folder, no write
 // permission, a FIFO or device of that name), else the file and the reason.
 bool writeBmpFile(const char* path, const unsigned char header[kBmpHeaderBytes],

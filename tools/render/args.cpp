@@ -3,11 +3,13 @@
 // to later outputs; keys belong to the one output that follows them.
 #include <strings.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "app/app.h"
 #include "render.h"
+#include "report.h"
 
 namespace {
 
@@ -19,30 +21,14 @@ const char* fileName(const char* path) {
 
 constexpr char kDefaultColumn[] = "seconds";  // orvik-check --times's time column
 constexpr int kMaxSide = 16384;               // px, beyond any window
-constexpr const char* kOptions[] = {"--plan",   "--mesh", "--exits", "--times",
-                                    "--column", "--size", "--keys"};
-
-constexpr char kUsage[] =
-    "Usage: orvik-render [OPTIONS] OUT.png|OUT.bmp [[OPTIONS] OUT...]\n"
-    "\n"
-    "Draws the map as the orvik window shows it, without any X server, and\n"
-    "writes it as PNG, or as the window's 32-bit BMP when OUT ends in .bmp.\n"
-    "\n"
-    "  --plan DIR     folder with Mesh.csv and ExitGrid.dat (default ../in)\n"
-    "  --mesh FILE    the mesh file alone\n"
-    "  --exits FILE   the exit file alone; colours from the walk from its exits\n"
-    "  --times FILE   colours from a times CSV of orvik-check --times instead\n"
-    "  --column NAME  the CSV column with the seconds (default seconds)\n"
-    "  --size WxH     the window's size in px (default 800x600)\n"
-    "  --keys \"KEYS\"  keys of the program, separated by blanks, pressed in order\n"
-    "                 before drawing: 8 k 2 i 6 l 4 j (pan), w W (zoom), 0 R (reset)\n"
-    "  --help         this text\n"
-    "\n"
-    "Several outputs may follow each other, each after its own options, and\n"
-    "are drawn with one OpenGL context. Files, --column and --size hold for\n"
-    "every later output until given again; --keys holds only for the next\n"
-    "output. Of --times and --exits (or --plan), the later one decides how the\n"
-    "map is coloured. Cells that the times CSV does not list show as unreached.\n";
+constexpr const char* kOptions[] = {"--plan",  "--mesh",      "--exits",  "--times",
+                                    "--column", "--size",     "--keys",   "--title",
+                                    "--limit",  "--scale-max", "--region", "--cell-size"};
+constexpr char kAnnotate[] = "--annotate";  // the one option without a value
+constexpr int kMinReportWidth = 320;         // px, room for the title, legend and a map
+constexpr int kMinReportHeight = 240;        // px
+constexpr double kMostSeconds = 1e6;         // s, for --limit and --scale-max
+constexpr double kMostMetres = 1e4;          // m, for --cell-size
 
 struct Settings {
   RenderJob next;       // files and size for the next output
@@ -51,6 +37,8 @@ struct Settings {
   bool optionsPending;  // an option was given since the last output
   bool columnPending;   // --column was given since the last output
   bool keysPending;     // --keys was given since the last output
+  bool limitPending;    // --limit was given since the last output
+  bool scaleMaxPending; // --scale-max was given since the last output
 };
 
 // Whatever the case: a camera's PICTURE.PNG is a PNG too.
@@ -113,6 +101,72 @@ bool parseKeys(const char* text, std::string& keys, std::string& error) {
   }
 }
 
+// The report options make sense together and with the rest of the output.
+bool reportFits(const Settings& s, const RenderJob& job, std::string& error) {
+  const ReportOptions& r = job.report;
+  if (!r.on) {
+    const char* given = !r.title.empty() ? "--title"
+                        : r.limitGiven ? "--limit"
+                        : r.scaleMaxGiven ? "--scale-max"
+                        : r.region.kind != ReportRegion::Kind::Whole ? "--region"
+                        : r.cellSize > 0 ? "--cell-size" : nullptr;
+    if (given == nullptr) return true;
+    error =
+        std::string(given) + " is for annotated pictures: give --annotate before " + job.outPath;
+    return false;
+  }
+  if (s.limitPending && s.scaleMaxPending) {
+    error = "--limit and --scale-max for one output: a limit colours in two colours, without "
+            "a scale; give one of them";
+    return false;
+  }
+  if (!job.keys.empty()) {
+    error = "--keys moves the window's view; an annotated picture shows the whole plan or its "
+            "--region";
+    return false;
+  }
+  if (job.width < kMinReportWidth || job.height < kMinReportHeight) {
+    error = "--size " + std::to_string(job.width) + "x" + std::to_string(job.height) +
+            " is too small for an annotated picture (at least " + std::to_string(kMinReportWidth) +
+            "x" + std::to_string(kMinReportHeight) + ")";
+    return false;
+  }
+  return true;
+}
+
+bool parseNumberOption(const std::string& option, const char* value, double most, double& to,
+                       std::string& error) {
+  if (parsePlainDecimal(value, most, to)) return true;
+  char bound[32];
+  std::snprintf(bound, sizeof bound, "%g", most);
+  error = option + " takes a decimal number above 0 and at most " + bound +
+          " (digits and one point, e.g. 240 or 0.5): " + value;
+  return false;
+}
+
+// A report option and its value; false, with `error`, when the value is wrong.
+bool applyReportOption(Settings& s, const std::string& option, const char* value,
+                       std::string& error) {
+  ReportOptions& r = s.next.report;
+  if (option == "--title") {
+    r.title = value;
+  } else if (option == "--limit") {
+    if (!parseNumberOption(option, value, kMostSeconds, r.limit, error)) return false;
+    r.limitGiven = s.limitPending = true;
+    r.scaleMaxGiven = false;
+    r.scaleMax = kScaleMaxTime;
+  } else if (option == "--scale-max") {
+    if (!parseNumberOption(option, value, kMostSeconds, r.scaleMax, error)) return false;
+    r.scaleMaxGiven = s.scaleMaxPending = true;
+    r.limitGiven = false;
+  } else if (option == "--region") {
+    return parseRegion(value, r.region, error);
+  } else if (option == "--cell-size") {
+    return parseNumberOption(option, value, kMostMetres, r.cellSize, error);
+  }
+  return true;
+}
+
 bool addOutput(Settings& s, const char* name, RenderRequest& request, std::string& error) {
   RenderJob job = s.next;
   job.outPath = name;
@@ -132,9 +186,11 @@ bool addOutput(Settings& s, const char* name, RenderRequest& request, std::strin
             "again before it, or leave --column out";
     return false;
   }
+  if (!reportFits(s, job, error)) return false;
   request.jobs.push_back(job);
   s.next.keys.clear();
   s.optionsPending = s.columnPending = s.keysPending = false;
+  s.limitPending = s.scaleMaxPending = false;
   return true;
 }
 
@@ -144,9 +200,11 @@ bool applyOption(Settings& s, const std::string& option, const char* value, std:
   if (option == "--plan") {
     n.meshPath = std::string(value) + "/" + fileName(kMeshPath);
     n.exitPath = std::string(value) + "/" + fileName(kExitPath);
+    n.planExitPath = n.exitPath;
     n.timesPath.clear();
   } else if (option == "--mesh") {
     n.meshPath = value;
+    n.planExitPath.clear();
   } else if (option == "--exits") {
     n.exitPath = value;
     n.timesPath.clear();
@@ -170,6 +228,8 @@ bool applyOption(Settings& s, const std::string& option, const char* value, std:
     }
     if (!parseKeys(value, n.keys, error)) return false;
     s.keysPending = true;
+  } else if (!applyReportOption(s, option, value, error)) {
+    return false;
   }
   if (*value == '\0' && option != "--keys") {
     error = option + " needs a value that is not empty";
@@ -187,19 +247,22 @@ bool isOption(const std::string& arg) {
 
 }  // namespace
 
-const char* renderUsage() { return kUsage; }
-
 bool parseRenderArguments(int argc, const char* const* argv, RenderRequest& request,
                           std::string& error) {
   request = RenderRequest{false, {}};
-  Settings s{RenderJob{kMeshPath, kExitPath, "", kDefaultColumn,
-                       kWindowWidth, kWindowHeight, "", "", false},
-             false, false, false, false, false};
+  Settings s{RenderJob{kMeshPath, kExitPath, "", kDefaultColumn, kWindowWidth, kWindowHeight,
+                       "", "", false, kExitPath, defaultReportOptions()},
+             false, false, false, false, false, false, false};
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--help" || arg == "-h") {
       request.help = true;
       return true;
+    }
+    if (arg == kAnnotate) {
+      s.next.report.on = true;
+      s.optionsPending = true;
+      continue;
     }
     if (arg.size() > 1 && arg[0] == '-') {
       if (!isOption(arg)) {

@@ -26,16 +26,45 @@ add_custom_command(OUTPUT ${ORVIK_GLYPH_SOURCE}
   DEPENDS orvik_glyph_table ${ORVIK_LABEL_FONT}
   COMMENT "Label glyphs from ${ORVIK_LABEL_FONT}")
 
+# The fonts of annotated pictures, from the same package: Helvetica, Latin-1,
+# small, normal and large pictures' labels and titles (report_text.h).
+set(ORVIK_REPORT_FONT_DIR "" CACHE PATH "Folder of the X bitmap fonts of annotated pictures")
+if(NOT ORVIK_REPORT_FONT_DIR)
+  get_filename_component(ORVIK_REPORT_FONT_DIR "${ORVIK_LABEL_FONT}" DIRECTORY)
+endif()
+set(ORVIK_REPORT_FONT_SOURCES "")
+foreach(font helvR10 helvB12 helvR12 helvB18 helvR18 helvB24)
+  set(font_file ${ORVIK_REPORT_FONT_DIR}/${font}-ISO8859-1.pcf.gz)
+  if(NOT EXISTS "${font_file}")
+    message(FATAL_ERROR "No report font at ${font_file}: install xfonts-75dpi")
+  endif()
+  set(font_source ${CMAKE_CURRENT_BINARY_DIR}/report_font_${font}.cpp)
+  add_custom_command(OUTPUT ${font_source}
+    COMMAND orvik_glyph_table ${font_file} ${font_source} ${font}
+    DEPENDS orvik_glyph_table ${font_file}
+    COMMENT "Report font ${font}")
+  list(APPEND ORVIK_REPORT_FONT_SOURCES ${font_source})
+endforeach()
+
 # Everything but main, so that the tests and the benchmarks drive the parts.
 add_library(orvik_render_lib STATIC
   ${ORVIK_RENDER_DIR}/args.cpp
+  ${ORVIK_RENDER_DIR}/usage.cpp
   ${ORVIK_RENDER_DIR}/offscreen.cpp
   ${ORVIK_RENDER_DIR}/driver_env.cpp
   ${ORVIK_RENDER_DIR}/glyphs.cpp
   ${ORVIK_RENDER_DIR}/times.cpp
   ${ORVIK_RENDER_DIR}/input_notes.cpp
   ${ORVIK_RENDER_DIR}/png.cpp
-  ${ORVIK_GLYPH_SOURCE})
+  ${ORVIK_RENDER_DIR}/report_options.cpp
+  ${ORVIK_RENDER_DIR}/report_plan.cpp
+  ${ORVIK_RENDER_DIR}/report_colours.cpp
+  ${ORVIK_RENDER_DIR}/report_layout.cpp
+  ${ORVIK_RENDER_DIR}/report_words.cpp
+  ${ORVIK_RENDER_DIR}/report_text.cpp
+  ${ORVIK_RENDER_DIR}/report_draw.cpp
+  ${ORVIK_GLYPH_SOURCE}
+  ${ORVIK_REPORT_FONT_SOURCES})
 target_include_directories(orvik_render_lib PUBLIC ${ORVIK_RENDER_DIR})
 find_package(Threads REQUIRED)
 target_link_libraries(orvik_render_lib PUBLIC orvik_draw orvik_analysis OpenGL::EGL PNG::PNG

@@ -5,10 +5,12 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "scene/reader.h"
 #include "scene/scene.h"
+#include "report_options.h"
 
 // ------------------------------------------------------------ arguments
 
@@ -23,6 +25,9 @@ struct RenderJob {
   std::string keys;         // key characters, applied in order to the start view
   std::string outPath;      // the picture
   bool bmp;                 // outPath ends in ".bmp": the window's BMP instead of PNG
+  std::string planExitPath; // the plan's own exit file, which a blocked door is missing
+                            // from; empty when a --mesh came after the last --plan
+  ReportOptions report;     // --annotate and its options
 };
 
 struct RenderRequest {
@@ -90,6 +95,12 @@ constexpr int kLastTableChar = 126;  // tilde
 constexpr int kTableGlyphCount = kLastTableChar - kFirstTableChar + 1;
 extern const TableGlyph kTableGlyphs[kTableGlyphCount];  // from the generated source
 extern const unsigned char kTableGlyphBits[];            // bitmaps, most significant bit leftmost
+
+// GL: draws the characters of `text` from firstChar to lastChar with the
+// glyphs of a table that starts at firstChar, from the current raster
+// position, and leaves it after the last; other characters draw nothing.
+void drawGlyphRun(const TableGlyph* glyphs, int firstChar, int lastChar,
+                  const unsigned char* bits, std::string_view text);
 
 // ------------------------------------------------------------ input notes
 

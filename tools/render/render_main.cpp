@@ -2,6 +2,7 @@
 // context for all of them, reading again only the files that changed.
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "app/app.h"
 #include "files/output_file.h"
 #include "render.h"
+#include "report.h"
 #include "scene/reader.h"
 #include "snapshot/snapshot.h"
 
@@ -21,6 +23,8 @@ struct Loaded {
   bool any;               // a mesh was read
   std::string meshPath;   // the mesh in the table
   std::string colourKey;  // exits or times file (and column) the colours came from
+  std::vector<CellId> walkedExits;  // the exits of the last walk, in file order
+  bool repainted;         // an annotated picture coloured the cells its own way
 };
 
 void warn(const std::string& what) {
@@ -48,36 +52,60 @@ void warnAll(const std::vector<std::string>& lines) {
   for (const std::string& line : lines) warn(line);
 }
 
-void loadMesh(const std::string& path) {
+// Each record counted for the warnings and, for annotated pictures, its
+// level and door name noted.
+void countAndNote(const MeshRecord& record, void* notes) {
+  countMeshRecord(record, notes);
+  noteRecordFacts(record, nullptr);
+}
+
+void loadMesh(const std::string& path, bool keepWords) {
   clearScene();
+  clearRecordFacts();
   TextCursor in = makeCursor("");
   const bool opened = openInput(path, in);
   InputNotes notes{};
   FieldFailure stop{};
-  MeshReading seen{countMeshRecord, &notes, false, false, &stop, nullptr, kMaxHeaderLineBytes, 0};
+  MeshReading seen{keepWords ? countAndNote : countMeshRecord, &notes, keepWords, false, &stop,
+                   nullptr, kMaxHeaderLineBytes, 0};
   readMesh(in, &seen);
   if (opened && in.readError == 0) warnAll(meshWarnings(path, seen, stop, notes));
   finishInput(path, in, opened);
   fillQuadVertices();
 }
 
-void walkFromExits(const std::string& path) {
+// What the walk's reading of an exit file hands over: the counts for the
+// warnings and the exits themselves, so that a pipe is read only once.
+struct ExitsSeen {
+  InputNotes notes;
+  std::vector<CellId>* exits;
+};
+
+void countAndList(CellId exit, std::int64_t line, void* context) {
+  ExitsSeen& seen = *static_cast<ExitsSeen*>(context);
+  countExitNumber(exit, line, &seen.notes);
+  listExit(exit, line, seen.exits);
+}
+
+void walkFromExits(const std::string& path, std::vector<CellId>& exits) {
   TextCursor in = makeCursor("");
   const bool opened = openInput(path, in);
-  InputNotes notes{};
+  exits.clear();
+  ExitsSeen both{InputNotes{}, &exits};
+  InputNotes& notes = both.notes;
   FieldFailure stop{};
-  ExitReading seen{countExitNumber, &notes, &stop};
+  ExitReading seen{countAndList, &both, &stop};
   computeTravelTimesFrom(in, &seen);
   if (opened && in.readError == 0) warnAll(exitWarnings(path, stop, notes));
   finishInput(path, in, opened);
 }
 
 // The scene of `job`: mesh, corners, times, colours, as the program loads them.
-bool loadJob(const RenderJob& job, Loaded& loaded, std::string& error) {
+bool loadJob(const RenderJob& job, bool keepWords, Loaded& loaded, std::string& error) {
   const bool meshChanged = !loaded.any || job.meshPath != loaded.meshPath;
   if (meshChanged) {
-    loadMesh(job.meshPath);
-    loaded = Loaded{true, job.meshPath, ""};
+    loadMesh(job.meshPath, keepWords);
+    loaded = Loaded{true, job.meshPath, "", {}, false};
   }
   const std::string colourKey = job.timesPath.empty()
                                     ? "exits\n" + job.exitPath
@@ -85,33 +113,27 @@ bool loadJob(const RenderJob& job, Loaded& loaded, std::string& error) {
   if (meshChanged || colourKey != loaded.colourKey) {
     loaded.colourKey.clear();
     if (job.timesPath.empty()) {
-      walkFromExits(job.exitPath);
+      walkFromExits(job.exitPath, loaded.walkedExits);
     } else if (!readTimesCsv(job.timesPath.c_str(), job.timesColumn.c_str(), error)) {
       return false;
     }
     fillQuadColors();
     loaded.colourKey = colourKey;
+  } else if (loaded.repainted) {
+    fillQuadColors();  // the same times; only the window's colours come back
   }
+  loaded.repainted = false;
   return true;
 }
 
-bool writeBmp(const char* path, const BmpPicture& picture, std::string& error) {
-  OutputFile out{};
-  if (!openOutputFile(path, out)) {
-    error = std::string(path) + ": cannot write: " + std::strerror(errno);
-    return false;
-  }
-  if (!writeOutput(out, picture.header, kBmpHeaderBytes) ||
-      !writeOutput(out, picture.pixels.get(), picture.imageBytes)) {
-    error = std::string(path) + ": write failed: " + std::strerror(errno);
-    discardOutputFile(out);
-    return false;
-  }
-  if (!commitOutputFile(out)) {
-    error = std::string(path) + ": write failed: " + std::strerror(errno);
-    return false;
-  }
-  return true;
+bool writeBmpPicture(const char* path, const BmpPicture& picture, std::string& error) {
+  const BmpWriteResult result = writeBmp(path, picture.header, picture.pixels.get(),
+                                         picture.imageBytes, OutputTarget::StreamsToo);
+  if (result.outcome == BmpWritten::Done) return true;
+  error = std::string(path) +
+          (result.outcome == BmpWritten::CannotOpen ? ": cannot write: " : ": write failed: ") +
+          std::strerror(result.error);
+  return false;
 }
 
 // An output must not replace a file the picture is read from: a plan's
@@ -127,31 +149,92 @@ bool replacesInput(const RenderJob& job, std::string& error) {
   return false;
 }
 
-bool drawAndWrite(const RenderJob& job, BmpPicture& picture, std::string& error) {
+// The last part of a path, without the folders before it.
+std::string lastPart(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The name of the folder a file lies in, as the plan's name.
+std::string folderName(const std::string& file) {
+  const std::size_t slash = file.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "." : file.substr(0, slash + 1);
+  char* real = ::realpath(folder.c_str(), nullptr);
+  const std::string name = lastPart(real != nullptr ? std::string(real) : folder);
+  std::free(real);
+  return name.empty() ? folder : name;
+}
+
+std::string regionName(const ReportRegion& r) {
+  switch (r.kind) {
+    case ReportRegion::Kind::Whole: return "";
+    case ReportRegion::Kind::Level: return r.level;
+    case ReportRegion::Kind::Grid:
+      return "columns " + std::to_string(r.column0) + " to " + std::to_string(r.column1) +
+             ", rows " + std::to_string(r.row0) + " to " + std::to_string(r.row1);
+  }
+  return "";
+}
+
+// The exits of the drawn file and of the plan, grouped into doors; the
+// plan's are the drawn ones where it has no file of its own to compare.
+std::vector<ReportDoor> reportDoors(const RenderJob& job, const Loaded& loaded) {
+  std::vector<CellId> drawn = loaded.walkedExits;
+  std::vector<CellId> plan;
+  if (!job.timesPath.empty()) readExitList(job.exitPath.c_str(), drawn);
+  if (job.planExitPath.empty() || sameFile(job.planExitPath.c_str(), job.exitPath.c_str()) ||
+      !readExitList(job.planExitPath.c_str(), plan)) {
+    plan = drawn;
+  }
+  return groupReportDoors(plan, drawn);
+}
+
+bool drawAnnotated(const RenderJob& job, const Loaded& loaded, std::string& error) {
+  GridBox box{};
+  if (!regionBox(job.report.region, box, error)) return false;
+  const std::vector<ReportDoor> doors = reportDoors(job, loaded);
+  const ReportSubject subject{folderName(job.meshPath), regionName(job.report.region),
+                              lastPart(job.exitPath), lastPart(job.timesPath), job.timesColumn};
+  const ReportWords words = composeReportWords(job.report, subject, doors);
+  const ReportLayout layout = layoutReport(job.width, job.height, box, job.report, words, doors);
+  fillReportColours(job.report, doors);
+  drawReport(layout, doors);
+  return true;
+}
+
+bool drawAndWrite(const RenderJob& job, const Loaded& loaded, BmpPicture& picture,
+                  std::string& error) {
   if (replacesInput(job, error)) return false;
-  viewState = kStartView;
-  for (char key : job.keys) applyKey(static_cast<unsigned char>(key), viewState);
-  drawFrame(drawTableGlyphs);
+  if (job.report.on) {
+    if (!drawAnnotated(job, loaded, error)) return false;
+  } else {
+    viewState = kStartView;
+    for (char key : job.keys) applyKey(static_cast<unsigned char>(key), viewState);
+    drawFrame(drawTableGlyphs);
+  }
   if (readBmpPicture(job.width, job.height, picture) != ReadBack::Done) {
     error = job.outPath + ": no memory for a " + std::to_string(job.width) + " by " +
             std::to_string(job.height) + " picture";
     return false;
   }
-  return job.bmp ? writeBmp(job.outPath.c_str(), picture, error)
+  return job.bmp ? writeBmpPicture(job.outPath.c_str(), picture, error)
                  : writePngFile(job.outPath.c_str(), picture.pixels.get(), job.width, job.height,
                                 error);
 }
 
 int renderAll(const RenderRequest& request) {
-  Loaded loaded{false, "", ""};
+  Loaded loaded{false, "", "", {}, false};
   BmpPicture picture;  // one buffer for every output of the same size
   std::string error;
+  bool keepWords = false;  // the tags name levels and doors for annotated pictures
+  for (const RenderJob& job : request.jobs) keepWords = keepWords || job.report.on;
   for (const RenderJob& job : request.jobs) {
-    if (!loadJob(job, loaded, error) || !useOffscreen(job.width, job.height, error) ||
-        !drawAndWrite(job, picture, error)) {
+    if (!loadJob(job, keepWords, loaded, error) || !useOffscreen(job.width, job.height, error) ||
+        !drawAndWrite(job, loaded, picture, error)) {
       std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
       return 1;
     }
+    loaded.repainted = job.report.on;
   }
   return 0;
 }

@@ -1,0 +1,155 @@
+// What an annotated picture needs of the plan beyond the program's scene:
+// level and door names from the records' tags, the exit files as lists,
+// the doors, and the cells of a region.
+#include <algorithm>
+#include <unordered_map>
+
+#include "join_tags.h"
+#include "record_tags.h"
+#include "report.h"
+
+std::int32_t reportLevelOf[kSlotCount];
+std::int32_t reportDoorNameOf[kSlotCount];
+std::vector<std::string> reportLevelNames;
+std::vector<std::string> reportDoorNames;
+
+namespace {
+
+std::unordered_map<std::string, std::int32_t> levelIndex;  // name -> index into reportLevelNames
+std::unordered_map<std::string, std::int32_t> doorIndex;   // name -> index into reportDoorNames
+CellId joinedTo[kSlotCount];  // union-find over the exit slots of one grouping
+bool planExit[kSlotCount];    // listed in the plan's exit file
+bool drawnExit[kSlotCount];   // listed in the drawn exit file
+
+std::int32_t indexOf(const std::string& name, std::vector<std::string>& names,
+                     std::unordered_map<std::string, std::int32_t>& index) {
+  const auto found = index.find(name);
+  if (found != index.end()) return found->second;
+  const auto at = static_cast<std::int32_t>(names.size());
+  names.push_back(name);
+  index.emplace(name, at);
+  return at;
+}
+
+CellId rootOf(CellId e) {
+  while (joinedTo[e] != e) {
+    joinedTo[e] = joinedTo[joinedTo[e]];
+    e = joinedTo[e];
+  }
+  return e;
+}
+
+std::int32_t gridColumnOf(CellId c) { return static_cast<std::int32_t>(posX[c] / kCellSize); }
+std::int32_t gridRowOf(CellId c) { return static_cast<std::int32_t>(posY[c] / kCellSize); }
+
+}  // namespace
+
+void clearRecordFacts() {
+  std::fill(std::begin(reportLevelOf), std::end(reportLevelOf), -1);
+  std::fill(std::begin(reportDoorNameOf), std::end(reportDoorNameOf), -1);
+  reportLevelNames.clear();
+  reportDoorNames.clear();
+  levelIndex.clear();
+  doorIndex.clear();
+}
+
+void noteRecordFacts(const MeshRecord& record, void*) {
+  if (outsideTable(record.cell)) return;
+  const std::string_view tags = record.tags.view();
+  const std::string level = recordLevel(tags);
+  reportLevelOf[record.cell] = level.empty() ? -1 : indexOf(level, reportLevelNames, levelIndex);
+  std::string door;
+  reportDoorNameOf[record.cell] = findTag(tags, kDoorTag, door) && !door.empty()
+                                      ? indexOf(door, reportDoorNames, doorIndex)
+                                      : -1;
+}
+
+void listExit(CellId exit, std::int64_t, void* exits) {
+  if (!outsideTable(exit)) static_cast<std::vector<CellId>*>(exits)->push_back(exit);
+}
+
+bool readExitList(const char* path, std::vector<CellId>& exits) {
+  exits.clear();
+  TextCursor in = makeCursor("");
+  if (!openFileCursor(path, in)) return false;
+  CellId exit = 0;
+  std::int64_t line = 0;
+  FieldFailure failure{};
+  while (readExitRecord(in, exit, line, failure)) listExit(exit, line, &exits);
+  closeCursor(in);
+  return true;
+}
+
+std::vector<ReportDoor> groupReportDoors(const std::vector<CellId>& planExits,
+                                         const std::vector<CellId>& drawnExits) {
+  std::vector<CellId> all;  // plan's exits in file order, then the drawn ones it lacks, once each
+  for (CellId e : planExits) {
+    if (!planExit[e]) all.push_back(e);
+    planExit[e] = true;
+  }
+  for (CellId e : drawnExits) {
+    if (!drawnExit[e] && !planExit[e]) all.push_back(e);
+    drawnExit[e] = true;
+  }
+  for (CellId e : all) joinedTo[e] = e;
+  for (CellId e : all) {
+    for (const Side& side : kWalkSides) {
+      const CellId n = moveAcross(e, side);
+      if (n < 0 || !(planExit[n] || drawnExit[n])) continue;
+      const CellId a = rootOf(e);
+      const CellId b = rootOf(n);
+      if (a != b) joinedTo[std::max(a, b)] = std::min(a, b);
+    }
+  }
+  std::vector<ReportDoor> doors;
+  std::unordered_map<CellId, std::size_t> doorOfRoot;
+  for (CellId e : all) {
+    const auto [at, added] = doorOfRoot.emplace(rootOf(e), doors.size());
+    if (added)
+      doors.push_back(ReportDoor{static_cast<int>(doors.size()) + 1, "", {}, {}, 0, 0, 0, 0});
+    ReportDoor& door = doors[at->second];
+    if (door.name.empty() && reportDoorNameOf[e] >= 0)
+      door.name = reportDoorNames[reportDoorNameOf[e]];
+    if (!cellNamed[e]) continue;  // never drawn: nothing to mark
+    const std::int32_t column = gridColumnOf(e), row = gridRowOf(e);
+    if (door.cells.empty()) door.column0 = door.column1 = column, door.row0 = door.row1 = row;
+    door.column0 = std::min(door.column0, column);
+    door.column1 = std::max(door.column1, column);
+    door.row0 = std::min(door.row0, row);
+    door.row1 = std::max(door.row1, row);
+    door.cells.push_back(e);
+    if (planExit[e] && !drawnExit[e]) door.blocked.push_back(e);
+  }
+  for (CellId e : all) planExit[e] = drawnExit[e] = false;
+  return doors;
+}
+
+bool regionBox(const ReportRegion& region, GridBox& box, std::string& error) {
+  if (region.kind == ReportRegion::Kind::Grid) {
+    box = GridBox{region.column0, region.row0, region.column1, region.row1};
+    return true;
+  }
+  std::int32_t level = -1;
+  if (region.kind == ReportRegion::Kind::Level) {
+    const auto found = std::find(reportLevelNames.begin(), reportLevelNames.end(), region.level);
+    if (found == reportLevelNames.end()) {
+      std::string known;
+      for (const std::string& name : reportLevelNames) known += (known.empty() ? "" : ", ") + name;
+      error = "--region " + region.level + ": the plan has no level of that name (" +
+              (known.empty() ? "its records name no level" : "its levels: " + known) + ")";
+      return false;
+    }
+    level = static_cast<std::int32_t>(found - reportLevelNames.begin());
+  }
+  bool any = false;
+  for (CellId c = 1; c <= kMaxCellId; ++c) {
+    if (!cellNamed[c] || (level >= 0 && reportLevelOf[c] != level)) continue;
+    const std::int32_t column = gridColumnOf(c), row = gridRowOf(c);
+    if (!any) box = GridBox{column, row, column, row};
+    any = true;
+    box = GridBox{std::min(box.column0, column), std::min(box.row0, row),
+                  std::max(box.column1, column), std::max(box.row1, row)};
+  }
+  if (!any) error = "the plan has no cell to draw";
+  return any;
+}
