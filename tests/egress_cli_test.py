@@ -71,6 +71,42 @@ class Sample(unittest.TestCase):
         self.assertEqual(r.stderr, "")
 
 
+class Levels(unittest.TestCase):
+    def test_the_two_level_sample_and_its_worst_stair(self):
+        r = run("--plan", str(Path(ARGS.in_dir) / "two-level"), "--blocked", "--json")
+        self.assertIn(r.returncode, (0, 1), r.stderr)
+        report = json.loads(r.stdout)
+        self.assertEqual([(j["label"], j["kind"], j["cellsAcross"], j["runs"]) for j in report["joins"]],
+                         [("1", "stair", 4, None), ("2", "stair", 4, None),
+                          ("3", "escalator", 2, "up"), ("4", "escalator", 2, "down")])
+        platform = next(l for l in report["limits"] if l["kind"] == "platform")
+        self.assertTrue(platform["passed"], platform)
+        cases = report["blocked"]["cases"]
+        self.assertEqual([c["join"] for c in cases if c["join"] is not None], ["1", "2", "3", "4"])
+        escalator = next(c for c in cases if c["join"] == "3")
+        self.assertFalse(next(l for l in escalator["limits"] if l["kind"] == "platform")["passed"])
+        worst = max(cases, key=lambda c: (sum(not l["passed"] for l in c["limits"]), c["everyoneOutSeconds"]))
+        self.assertEqual(report["blocked"]["worst"], {"door": worst["door"], "join": worst["join"]})
+        self.assertEqual(report["blocked"]["worstJoin"], worst["join"])
+
+    def test_a_stair_out_of_service_on_a_plan_of_two_levels(self):
+        plan = "== level Street\nEEEE\n....\n.ss.\n.11.\n\n== level Deep\n.11.\n.ss.\npppp\n"
+        f = Folder("levels", SCENARIO.replace("[limits]", "[joins]\nout_of_service = [\"1\"]\n[limits]"), plan)
+        r = run("--plan", str(f.dir))
+        self.assertEqual(r.returncode, 1, r.stderr)
+        self.assertIn("Between levels: stair 1 1.0 m out of service", r.stdout)
+        self.assertIn("People: 2.0 placed, 2.0 of them with no way out", r.stdout)
+        open_stair = Folder("levels-open", SCENARIO, plan)
+        r = run("--plan", str(open_stair.dir), "--blocked")
+        self.assertIn("Each stair and escalator out of service in turn\n  stair 1 ", r.stdout)
+        self.assertIn("Worst stair or escalator: stair 1 out of service, everyone out never", r.stdout)
+        bad = Folder("levels-bad", SCENARIO + "[joins]\nout_of_service = [\"2\"]\n", plan)
+        r = run("--plan", str(bad.dir))
+        self.assertEqual(r.returncode, 2)
+        self.assertIn("station.toml:9: joins.out_of_service: no stair or escalator is labelled \"2\" (the plan's: 1)",
+                      r.stderr)
+
+
 class Outputs(unittest.TestCase):
     def test_reports_files_and_their_sameness(self):
         f = Folder("outputs")

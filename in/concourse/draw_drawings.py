@@ -3,8 +3,9 @@
 way they would come from a design office: ASCII DXF in millimetres, walls
 drawn as double lines, layers named in the AIA manner, fare-gate cabinets
 and the stair treads as blocks and lines, room names and dimensions. The
-concourse is 20 by 7.5 m, the island platform 30 by 5.5 m; dxf2plan turns
-both, at 0.5 m cells, into the sample's two levels (see station.toml).
+concourse is 70.8 by 18 m, the island platform 120 by 10.8 m; dxf2plan
+turns both, at 0.6 m cells, into the sample's two levels (see station.toml):
+    dxf2plan --cell 0.6 --roles station.toml station.plan
 
     draw_drawings.py [FOLDER]          (default: this script's folder)
     draw_drawings.py --picture OUT.png  both drawings side by side, as a CAD
@@ -23,6 +24,7 @@ TREADS, EQUIPMENT, TRACK, TEXT, DIMS = "A-FLOR-TRED", "A-EQPM", "A-TRAK", "A-ANN
 COLOURS = {WALL: 7, FLOOR: 8, STAIR: 3, ESCALATOR: 4, GATE: 6, PLATFORM: 5, EXIT: 1,
            TREADS: 9, EQUIPMENT: 2, TRACK: 8, TEXT: 7, DIMS: 1}
 THICK = 300  # mm, outer walls
+CELL = 600   # mm, the plan's cell: stairs 4 cells wide, escalators 2, gate aisles 1
 
 
 def new_drawing():
@@ -46,63 +48,86 @@ def line(msp, layer, *points):
     msp.add_lwpolyline(points, dxfattribs={"layer": layer})
 
 
-def run(msp, layer, x0, y0, x1, y1, treads):
-    """A stair or escalator between balustrades, its far end at y0."""
+def run(msp, layer, x0, x1, y0, y1, far, treads):
+    """A stair or escalator lengthwise between balustrades, its far end
+    (the one that joins the other level) at x = far."""
     rect(msp, layer, x0, y0, x1, y1)
-    line(msp, WALL, (x0, y1), (x0, y0), (x1, y0), (x1, y1))
-    for y in range(y0 + treads, y1, treads):
-        line(msp, TREADS, (x0, y), (x1, y))
+    line(msp, WALL, (x0, y1), (x1, y1))
+    line(msp, WALL, (x0, y0), (x1, y0))
+    line(msp, WALL, (far, y0), (far, y1))
+    for x in range(x0 + treads, x1, treads):
+        line(msp, TREADS, (x, y0), (x, y1))
+
+
+def bank(msp, stair, escalator, y, far):
+    """A stair (x0, x1) above an escalator (x0, x1), a wall between them,
+    the stair's lowest edge at y."""
+    run(msp, STAIR, stair[0], stair[1], y, y + 4 * CELL, far, 300)
+    run(msp, ESCALATOR, escalator[0], escalator[1], y - 2 * CELL, y, far, 400)
 
 
 def concourse(folder):
     doc, msp = new_drawing()
-    # Outer walls, double lines, open to the street stairs at both top corners.
-    line(msp, WALL, (2000, 7500), (18000, 7500))
-    line(msp, WALL, (2000, 7500 + THICK), (18000, 7500 + THICK))
-    line(msp, WALL, (2000, 7500), (2000, 7500 + THICK))
-    line(msp, WALL, (18000, 7500), (18000, 7500 + THICK))
-    line(msp, WALL, (0, 7500 + THICK), (0, 0), (20000, 0), (20000, 7500 + THICK))
-    line(msp, WALL, (-THICK, 7500 + THICK), (-THICK, -THICK), (20000 + THICK, -THICK), (20000 + THICK, 7500 + THICK))
-    for x in (0, 18000):
-        rect(msp, EXIT, x, 7000, x + 2000, 7500)
-    # The line of barriers between the free and the paid area, and the gates in it.
-    for x0, x1 in ((0, 4000), (7000, 13000), (16000, 20000)):
-        line(msp, WALL, (x0, 4500), (x1, 4500))
+    w, h = 118 * CELL, 30 * CELL
+    # Outer walls, double lines, open at the four street entrances.
+    north = [(0, 11 * CELL), (17 * CELL, 100 * CELL), (106 * CELL, w)]
+    for x0, x1 in north:
+        for y in (h, h + THICK):
+            line(msp, WALL, (x0, y), (x1, y))
+    for x, out in ((0, -THICK), (w, w + THICK)):
+        for xx in (x, out):
+            line(msp, WALL, (xx, h + THICK), (xx, h - 2 * CELL))
+            line(msp, WALL, (xx, h - 8 * CELL), (xx, -THICK if xx == out else 0))
+    line(msp, WALL, (0, 0), (w, 0))
+    line(msp, WALL, (-THICK, -THICK), (w + THICK, -THICK))
+    for x0 in (11, 100):
+        rect(msp, EXIT, x0 * CELL, h - CELL, (x0 + 6) * CELL, h)
+    for x0 in (0, w - CELL):
+        rect(msp, EXIT, x0, h - 8 * CELL, x0 + CELL, h - 2 * CELL)
+    # The ticket office, walled in the free area.
+    x0, x1, y0, y1 = 53 * CELL, 64 * CELL, h - 6 * CELL, h - 2 * CELL
+    rect(msp, WALL, x0, y0, x1, y1, hatch=False)
+    rect(msp, WALL, x0 + 150, y0 + 150, x1 - 150, y1 - 150, hatch=False)
+    # The barrier between the free and the paid area, and the gates in it:
+    # 0.6 m aisles, a cabinet on each line between two.
+    barrier = h - 11 * CELL
+    for x0, x1 in ((0, 19 * CELL), (27 * CELL, 90 * CELL), (98 * CELL, w)):
+        line(msp, WALL, (x0, barrier), (x1, barrier))
     gate = doc.blocks.new("GATE-CABINET")
-    gate.add_lwpolyline([(-60, 0), (60, 0), (60, 500), (-60, 500)], close=True)
-    for x0 in (4000, 13000):
-        rect(msp, GATE, x0, 4500, x0 + 3000, 5000)
-        for x in range(x0 + 500, x0 + 3000, 500):
-            msp.add_blockref("GATE-CABINET", (x, 4500), dxfattribs={"layer": EQUIPMENT})
-    # Stairs and escalators down to the platform.
-    run(msp, STAIR, 2000, 1500, 3500, 3500, 250)
-    run(msp, ESCALATOR, 6000, 1500, 7000, 3500, 400)
-    run(msp, ESCALATOR, 13000, 1500, 14000, 3500, 400)
-    run(msp, STAIR, 16500, 1500, 18000, 3500, 250)
-    for text, x, y in (("CONCOURSE - FREE AREA", 7000, 6200), ("PAID AREA", 8500, 500),
-                       ("STAIR 1", 2000, 3800), ("ESC 3 UP", 5700, 3800), ("ESC 4 DOWN", 12700, 3800),
-                       ("STAIR 2", 16500, 3800), ("TO STREET", 200, 8300), ("TO STREET", 18200, 8300)):
-        msp.add_text(text, height=250, dxfattribs={"layer": TEXT, "insert": (x, y)})
-    msp.add_linear_dim(base=(0, -1200), p1=(0, -THICK), p2=(20000, -THICK), dxfattribs={"layer": DIMS}).render()
-    msp.add_linear_dim(base=(21500, 0), p1=(20000 + THICK, 0), p2=(20000 + THICK, 7500), angle=90,
+    gate.add_lwpolyline([(-60, 0), (60, 0), (60, CELL), (-60, CELL)], close=True)
+    for first in (19, 90):
+        rect(msp, GATE, first * CELL, barrier, (first + 8) * CELL, barrier + CELL)
+        for i in range(9):
+            x = (first + i) * CELL
+            line(msp, WALL, (x, barrier), (x, barrier + CELL))
+            msp.add_blockref("GATE-CABINET", (x, barrier), dxfattribs={"layer": EQUIPMENT})
+    # The stairs and escalators arrive from the platform below, their far
+    # ends facing each other across the paid area.
+    bank(msp, (10 * CELL, 20 * CELL), (10 * CELL, 21 * CELL), h - 21 * CELL, 10 * CELL)
+    bank(msp, (98 * CELL, 108 * CELL), (97 * CELL, 108 * CELL), h - 21 * CELL, 108 * CELL)
+    for text, x, y in (("CONCOURSE - FREE AREA", 20000, 14000), ("TICKETS", 33500, 15500),
+                       ("PAID AREA", 32000, 3000), ("STAIR 1", 6000, 8200), ("ESC 3 UP", 6000, 3200),
+                       ("STAIR 2", 59000, 8200), ("ESC 4 DOWN", 58400, 3200), ("TO STREET", 6600, 18600),
+                       ("TO STREET", 60000, 18600)):
+        msp.add_text(text, height=400, dxfattribs={"layer": TEXT, "insert": (x, y)})
+    msp.add_linear_dim(base=(0, -2000), p1=(0, -THICK), p2=(w, -THICK), dxfattribs={"layer": DIMS}).render()
+    msp.add_linear_dim(base=(w + 2000, 0), p1=(w + THICK, 0), p2=(w + THICK, h), angle=90,
                        dxfattribs={"layer": DIMS}).render()
     doc.saveas(folder / "concourse.dxf")
 
 
 def platform(folder):
     doc, msp = new_drawing()
-    rect(msp, PLATFORM, 0, 0, 30000, 5500)
-    # The stairs and escalators arrive from above; their far ends face the top.
-    for layer, x0, x1, treads in ((STAIR, 7000, 8500, 250), (ESCALATOR, 11000, 12000, 400),
-                                  (ESCALATOR, 18000, 19000, 400), (STAIR, 21500, 23000, 250)):
-        rect(msp, layer, x0, 2500, x1, 4500)
-        line(msp, WALL, (x0, 2500), (x0, 4500), (x1, 4500), (x1, 2500))
-        for y in range(2500 + treads, 4500, treads):
-            line(msp, TREADS, (x0, y), (x1, y))
-    for y in (-1500, -2935, 5500 + 1500, 5500 + 2935):  # rails, 1435 mm apart
-        line(msp, TRACK, (-2000, y), (32000, y))
-    msp.add_text("ISLAND PLATFORM", height=300, dxfattribs={"layer": TEXT, "insert": (12500, 1000)})
-    msp.add_linear_dim(base=(0, -4000), p1=(0, 0), p2=(30000, 0), dxfattribs={"layer": DIMS}).render()
+    w, h = 200 * CELL, 18 * CELL
+    rect(msp, PLATFORM, 0, 0, w, h)
+    # The stairs and escalators rise towards the platform's middle; their
+    # far ends face the concourse's.
+    bank(msp, (40 * CELL, 50 * CELL), (39 * CELL, 50 * CELL), h - 9 * CELL, 50 * CELL)
+    bank(msp, (150 * CELL, 160 * CELL), (150 * CELL, 161 * CELL), h - 9 * CELL, 150 * CELL)
+    for y in (-1500, -2935, h + 1500, h + 2935):  # rails, 1435 mm apart
+        line(msp, TRACK, (-2000, y), (w + 2000, y))
+    msp.add_text("ISLAND PLATFORM", height=500, dxfattribs={"layer": TEXT, "insert": (55000, 1500)})
+    msp.add_linear_dim(base=(0, -5000), p1=(0, 0), p2=(w, 0), dxfattribs={"layer": DIMS}).render()
     doc.saveas(folder / "platform.dxf")
 
 
@@ -114,14 +139,24 @@ def picture(out):
     from ezdxf.addons.drawing.matplotlib import MatplotlibBackend
 
     folder = Path(__file__).resolve().parent
-    fig, axes = plt.subplots(1, 2, figsize=(16, 3.3), gridspec_kw={"width_ratios": [20, 30]})
-    for ax, name in zip(axes, ("concourse", "platform")):
+    # Each drawing's extent in mm, dimensions included, as the two stand
+    # one above the other at one scale.
+    extents = {"concourse": (-1500, 74500, -3000, 20000), "platform": (-2500, 122500, -6000, 15500)}
+    heights = [extents[n][3] - extents[n][2] for n in extents]
+    fig, axes = plt.subplots(2, 1, figsize=(16, 16 * sum(heights) / 125000 + 0.8),
+                             gridspec_kw={"height_ratios": heights})
+    for ax, name in zip(axes, extents):
         doc = ezdxf.readfile(folder / (name + ".dxf"))
         ax.set_facecolor("black")
         Frontend(RenderContext(doc), MatplotlibBackend(ax)).draw_layout(doc.modelspace())
         ax.set_title(name + ".dxf", color="white")
+        x0, x1, y0, y1 = extents[name]
+        ax.set_xlim(x0, x0 + 125000)
+        ax.set_ylim(y0, y1)
         ax.set_aspect("equal")
+        ax.axis("off")
     fig.patch.set_facecolor("black")
+    fig.set_size_inches(16, 16 * sum(heights) / 125000 + 0.8)  # the drawing backend sets its own
     fig.tight_layout()
     fig.savefig(out, dpi=100, facecolor="black")
 

@@ -38,8 +38,8 @@ constexpr std::size_t kMostBuckets = std::size_t{1} << 16;
 
 namespace {
 
-// The search itself: a cell c entered from a settled cell `at` costs
-// crossing(c, at) more; `seedCost(e)` is an exit's cost and `carry(c, at)`
+// The search itself: a cell c entered from a settled cell `at` across its
+// side k costs crossing(c, at, k) more; `seedCost(e)` is an exit's cost and `carry(c, at)`
 // is told when c takes its way through `at`. Every crossing lies in
 // [lowest, highest]. The search stops once `wanted` cells for which
 // isWanted(c) holds are settled.
@@ -98,7 +98,7 @@ void bucketWalk(const MovesInto& into, const std::vector<std::int32_t>& seeds, s
       for (auto m = static_cast<std::size_t>(start[at]); m < last; ++m) {
         const auto c = static_cast<std::size_t>(from[m]);
         if (settled[c] != 0) continue;
-        const double through = crossing(c, at) + here;
+        const double through = crossing(c, at, side[m]) + here;
         if (!(through < cost[c])) continue;  // a tie keeps the way found first
         cost[c] = through;
         toward[c] = side[m];
@@ -113,25 +113,32 @@ void bucketWalk(const MovesInto& into, const std::vector<std::int32_t>& seeds, s
 
 void walkWithCosts(const PlanGraph& graph, const MovesInto& into,
                    const std::vector<std::int32_t>& seeds, const std::vector<double>& cellCost,
-                   CostWalk& walk) {
+                   CostWalk& walk, const std::vector<double>* sideCost) {
   (void)graph;
   double lowest = kNoRoute;
   double highest = 0.0;
-  for (const double c : cellCost) {
-    if (c == kNoRoute) continue;
-    lowest = std::min(lowest, c);
-    highest = std::max(highest, c);
-  }
+  const auto span = [&](const std::vector<double>& costs) {
+    for (const double c : costs) {
+      if (c == kNoRoute) continue;
+      lowest = std::min(lowest, c);
+      highest = std::max(highest, c);
+    }
+  };
+  span(cellCost);
+  if (sideCost != nullptr) span(*sideCost);
   bucketWalk(
       into, seeds, cellCost.size(), lowest, highest, [&](std::size_t e) { return cellCost[e]; },
-      [&](std::size_t c, std::size_t) { return cellCost[c]; }, [](std::size_t, std::size_t) {},
+      [&](std::size_t c, std::size_t, std::int8_t k) {
+        return sideCost == nullptr ? cellCost[c] : (*sideCost)[c * kGraphSides + static_cast<std::size_t>(k)];
+      },
+      [](std::size_t, std::size_t) {},
       [](std::size_t) { return false; }, 1, true, walk);
 }
 
 void walkWithQueues(const PlanGraph& graph, const MovesInto& into,
                     const std::vector<std::int32_t>& seeds, const std::vector<double>& crossing,
                     const std::vector<double>& load, const std::vector<double>& rate,
-                    CostWalk& walk) {
+                    CostWalk& walk, const std::vector<double>* sideCrossing) {
   (void)graph;
   const std::size_t n = crossing.size();
   const double* const cross = crossing.data();
@@ -149,17 +156,28 @@ void walkWithQueues(const PlanGraph& graph, const MovesInto& into,
     highest = std::max(highest, cross[c]);
     if (held[c] > 0.0) ++wanted;
   }
+  if (sideCrossing != nullptr) {
+    for (const double c : *sideCrossing) {
+      lowest = std::min(lowest, c);
+      highest = std::max(highest, c);
+    }
+  }
   highest = std::max(highest, heaviest / slowest);
   walk.rate.assign(n, kNoRoute);
   double* const pace = walk.rate.data();
+  const double* const bySide = sideCrossing == nullptr ? nullptr : sideCrossing->data();
   const auto cost = [&](std::size_t c, double slowest) { return std::max(cross[c], held[c] / slowest); };
+  const auto costBy = [&](std::size_t c, std::int8_t k, double slowest) {
+    const double free = bySide == nullptr ? cross[c] : bySide[c * kGraphSides + static_cast<std::size_t>(k)];
+    return std::max(free, held[c] / slowest);
+  };
   bucketWalk(
       into, seeds, n, lowest, highest,
       [&](std::size_t e) {
         pace[e] = own[e];
         return cost(e, own[e]);
       },
-      [&](std::size_t c, std::size_t at) { return cost(c, std::min(own[c], pace[at])); },
+      [&](std::size_t c, std::size_t at, std::int8_t k) { return costBy(c, k, std::min(own[c], pace[at])); },
       [&](std::size_t c, std::size_t at) { pace[c] = std::min(own[c], pace[at]); },
       [&](std::size_t c) { return held[c] > 0.0; }, wanted, false, walk);
 }

@@ -49,9 +49,12 @@ MovesInto movesInto(const PlanGraph& graph);
 // inputs give equal routes. Exact while the dearest cell costs at most
 // 65,536 times the cheapest; beyond, a cell's cost may exceed its least by
 // up to 1/65,536 of the dearest cell's.
+// With `sideCost` (kGraphSides entries a cell), crossing cell c costs
+// sideCost[c * kGraphSides + k] when it is left across side k (a stair is
+// slower up than down), and cellCost only gives the exits' cost.
 void walkWithCosts(const PlanGraph& graph, const MovesInto& into,
                    const std::vector<std::int32_t>& seeds, const std::vector<double>& cellCost,
-                   CostWalk& walk);
+                   CostWalk& walk, const std::vector<double>* sideCost = nullptr);
 
 // A walk through queues: a cell holding load[c] persons costs the longer of
 // crossing[c] and the time they take to pass the slowest cell of its way
@@ -63,7 +66,8 @@ void walkWithCosts(const PlanGraph& graph, const MovesInto& into,
 // settled: beyond, `settled` is 0 and costs and ways are unfinished. Needs
 // every crossing above 0, every rate above 0 and finite, every load from 0
 // up, the other conditions of walkWithCosts.
+// `sideCrossing`, where given, as `sideCost` of walkWithCosts.
 void walkWithQueues(const PlanGraph& graph, const MovesInto& into,
                     const std::vector<std::int32_t>& seeds, const std::vector<double>& crossing,
                     const std::vector<double>& load, const std::vector<double>& rate,
-                    CostWalk& walk);
+                    CostWalk& walk, const std::vector<double>* sideCrossing = nullptr);

@@ -27,6 +27,7 @@ struct RawRecord {
   RecordFields fields;
   std::uint16_t kind;    // index in kindWords
   std::string doorName;  // decoded `door=` tag, or ""
+  RecordJoin join;       // the join tags
   std::int64_t order;    // position in the file: of two records of a number, the later counts
 };
 
@@ -91,7 +92,7 @@ bool readRecords(TextCursor& in, Reading& r, std::vector<RawRecord>& records) {
                               record.row,    record.leftWall, record.bottomWall,
                               record.line};
     RawRecord raw{fields, kindIndex(kinds, r.graph.kindWords, record.kind.view()), "",
-                  static_cast<std::int64_t>(records.size())};
+                  readRecordJoin(record.tags.view()), static_cast<std::int64_t>(records.size())};
     findTag(record.tags.view(), kDoorTag, raw.doorName);
     records.push_back(std::move(raw));
   }
@@ -142,6 +143,27 @@ void fillMoves(const std::vector<RawRecord>& records, PlanGraph& g) {
   }
 }
 
+// Labels beyond the 32,767th stand for none: plan2mesh writes ten at most.
+void storeJoins(const std::vector<RawRecord>& records, PlanGraph& g) {
+  std::unordered_map<std::string, std::int16_t> seen;
+  g.joinOf.resize(records.size());
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    const RecordJoin& j = records[i].join;
+    std::int16_t index = -1;
+    if (!j.label.empty()) {
+      const auto found = seen.find(j.label);
+      if (found != seen.end()) {
+        index = found->second;
+      } else if (g.joinLabels.size() < INT16_MAX) {
+        index = static_cast<std::int16_t>(g.joinLabels.size());
+        g.joinLabels.push_back(j.label);
+        seen.emplace(j.label, index);
+      }
+    }
+    g.joinOf[i] = GraphJoin{index, j.toward, j.runs, index >= 0 && j.end};
+  }
+}
+
 void storeCells(std::vector<RawRecord>& records, PlanGraph& g) {
   const std::size_t n = records.size();
   g.number.resize(n);
@@ -157,6 +179,7 @@ void storeCells(std::vector<RawRecord>& records, PlanGraph& g) {
     g.recordLine[i] = records[i].fields.line;
   }
   fillMoves(records, g);
+  storeJoins(records, g);
 }
 
 bool readExits(TextCursor& in, Reading& r, const std::vector<RawRecord>& records) {

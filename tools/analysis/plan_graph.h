@@ -16,10 +16,20 @@
 #include <string_view>
 #include <vector>
 
+#include "join_tags.h"
 #include "scene/scene.h"
 
 constexpr int kNoIndex = -1;  // dense index of no cell
 constexpr int kGraphSides = 4;  // side order of the walk: 0 right, 1 top, 2 left, 3 bottom
+
+// A cell's place on a stair or escalator between levels, from its tags
+// (join_tags.h).
+struct GraphJoin {
+  std::int16_t join;  // index in PlanGraph::joinLabels of the run the cell is on, -1 for none
+  Travel toward;      // crossing the join from this cell's level goes up or down
+  Travel runs;        // an escalator's way of carrying people; None for a stair
+  bool end;           // the cell's joined side leads to the other level
+};
 
 struct PlanGraph {
   std::vector<CellId> number;                  // mesh cell number of each index, ascending
@@ -32,6 +42,8 @@ struct PlanGraph {
   std::vector<std::int64_t> exitLine;          // exit file line of each entry of `exits`
   std::vector<std::string> exitDoorName;       // the `door=` tag of each exit cell's record, or ""
   std::vector<std::int64_t> recordLine;        // mesh file line of each cell's record
+  std::vector<GraphJoin> joinOf;               // each cell's join facts
+  std::vector<std::string> joinLabels;         // the distinct join labels, first-seen order
 };
 
 // What reading a plan skipped or where it stopped; the first kKeptWarnings

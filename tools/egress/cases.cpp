@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "egress.h"
+#include "travel.h"
 
 namespace {
 
@@ -29,6 +30,34 @@ std::vector<LimitOutcome> judgeLimits(const ScenarioOnPlan& on, const Scenario& 
   return limits;
 }
 
+namespace {
+
+// Drops the cells' figures of a case: every case's would take memory by
+// cases x cells.
+void keepTotals(EgressOutcome& o) {
+  o.clearSeconds = {};
+  o.peakDensity = {};
+  o.waitSeconds = {};
+  o.walkSeconds = {};
+  o.denseSeconds = {};
+}
+
+void runCase(const PlanGraph& graph, const ScenarioOnPlan& on, const Scenario& scenario, BlockedCase& c) {
+  if (c.join.empty()) {
+    c.outcome = runEgress(graph, withDoorBlocked(on, graph, c.door));
+    c.limits = judgeLimits(on, scenario, c.outcome);
+  } else {
+    const Scenario without = withJoinOut(scenario, c.join);
+    ScenarioOnPlan caseOn;
+    if (!applyScenario(without, graph, caseOn, c.error)) return;
+    c.outcome = runEgress(graph, caseOn.input);
+    c.limits = judgeLimits(caseOn, without, c.outcome);
+  }
+  keepTotals(c.outcome);
+}
+
+}  // namespace
+
 // The cases are independent runs of a pure model: they are shared out
 // among the machine's cores, each case's result in its own place, so the
 // report is the same however many there are.
@@ -36,21 +65,17 @@ std::vector<BlockedCase> blockEachDoor(const PlanGraph& graph, const ScenarioOnP
                                        const Scenario& scenario) {
   std::vector<BlockedCase> cases;
   for (std::size_t d = 0; d < on.doorBlocked.size(); ++d) {
-    if (!on.doorBlocked[d]) cases.push_back(BlockedCase{static_cast<int>(d), {}, {}});
+    if (!on.doorBlocked[d]) cases.push_back(BlockedCase{static_cast<int>(d), {}, {}, "", ""});
   }
+  std::vector<std::string> labels;
+  for (std::size_t j = 0; j < graph.joinLabels.size(); ++j) {
+    if (!on.joinOut[j]) labels.push_back(graph.joinLabels[j]);
+  }
+  std::sort(labels.begin(), labels.end());
+  for (const std::string& label : labels) cases.push_back(BlockedCase{-1, {}, {}, label, ""});
   std::atomic<std::size_t> next{0};
   const auto work = [&] {
-    for (std::size_t i = next++; i < cases.size(); i = next++) {
-      BlockedCase& c = cases[i];
-      c.outcome = runEgress(graph, withDoorBlocked(on, graph, c.door));
-      c.limits = judgeLimits(on, scenario, c.outcome);
-      // The cells' figures of every case would take memory by doors x cells.
-      c.outcome.clearSeconds = {};
-      c.outcome.peakDensity = {};
-      c.outcome.waitSeconds = {};
-      c.outcome.walkSeconds = {};
-      c.outcome.denseSeconds = {};
-    }
+    for (std::size_t i = next++; i < cases.size(); i = next++) runCase(graph, on, scenario, cases[i]);
   };
   const unsigned helpers = std::min<unsigned>(std::thread::hardware_concurrency(), 8);
   std::vector<std::thread> threads;
@@ -58,6 +83,45 @@ std::vector<BlockedCase> blockEachDoor(const PlanGraph& graph, const ScenarioOnP
   work();
   for (std::thread& t : threads) t.join();
   return cases;
+}
+
+std::string joinName(const PlanGraph& graph, const std::string& label) {
+  std::string kind = "stair";
+  for (std::size_t c = 0; c < graph.number.size(); ++c) {
+    const std::int16_t j = graph.joinOf[c].join;
+    if (j >= 0 && graph.joinLabels[static_cast<std::size_t>(j)] == label) {
+      kind = graph.kindWords[graph.kind[c]];
+      break;
+    }
+  }
+  return kind + " " + label;
+}
+
+std::vector<JoinLine> joinLines(const PlanGraph& graph, const ScenarioOnPlan& on) {
+  const std::vector<int> widths = joinWidths(graph);
+  std::vector<JoinLine> lines;
+  for (std::size_t j = 0; j < graph.joinLabels.size(); ++j) {
+    lines.push_back(JoinLine{graph.joinLabels[j], "", widths[j], Travel::None, on.joinOut[j], 0.0});
+  }
+  const EgressInput& in = on.input;
+  for (std::size_t c = 0; c < graph.number.size(); ++c) {
+    const GraphJoin& join = graph.joinOf[c];
+    if (join.join < 0) continue;
+    JoinLine& line = lines[static_cast<std::size_t>(join.join)];
+    if (!line.kind.empty()) continue;
+    line.kind = graph.kindWords[graph.kind[c]];
+    line.runs = join.runs;
+    // A running escalator's cells take the figures of its ride whichever
+    // way they are crossed, except against it.
+    if (line.kind == "escalator" && join.runs != Travel::None && !in.cellFigures.empty()) {
+      const std::array<std::uint16_t, 3>& f = in.cellFigures[c];
+      if (f[0] == f[static_cast<std::size_t>(join.runs)] && f[0] != graph.kind[c]) {
+        line.perMinute = in.figures[f[0]].flow * line.cells * in.cellSide * 60.0;
+      }
+    }
+  }
+  std::sort(lines.begin(), lines.end(), [](const JoinLine& a, const JoinLine& b) { return a.label < b.label; });
+  return lines;
 }
 
 namespace {
@@ -78,6 +142,7 @@ double outSeconds(const BlockedCase& c) {
 int worstCase(const std::vector<BlockedCase>& cases) {
   int worst = -1;
   for (std::size_t i = 0; i < cases.size(); ++i) {
+    if (!cases[i].error.empty()) continue;
     if (worst < 0) {
       worst = static_cast<int>(i);
       continue;
@@ -91,11 +156,24 @@ int worstCase(const std::vector<BlockedCase>& cases) {
   return worst;
 }
 
+int worstCaseOf(const std::vector<BlockedCase>& cases, bool joins) {
+  std::vector<BlockedCase> some;
+  std::vector<int> index;
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    if (cases[i].join.empty() == joins) continue;
+    index.push_back(static_cast<int>(i));
+    some.push_back(cases[i]);
+  }
+  const int worst = worstCase(some);
+  return worst < 0 ? -1 : index[static_cast<std::size_t>(worst)];
+}
+
 bool allPassed(const EgressReport& report) {
   for (const LimitOutcome& l : report.limits) {
     if (!l.passed) return false;
   }
   for (const BlockedCase& c : report.blocked) {
+    if (!c.error.empty()) return false;  // a case not run passed nothing
     for (const LimitOutcome& l : c.limits) {
       if (!l.passed) return false;
     }

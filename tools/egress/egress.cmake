@@ -9,6 +9,8 @@ pkg_check_modules(CAIRO REQUIRED IMPORTED_TARGET cairo)
 add_library(orvik_egress STATIC
   ${CMAKE_CURRENT_LIST_DIR}/scenario.cpp
   ${CMAKE_CURRENT_LIST_DIR}/scenario_plan.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/scenario_joins.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/travel.cpp
   ${CMAKE_CURRENT_LIST_DIR}/people.cpp
   ${CMAKE_CURRENT_LIST_DIR}/model.cpp
   ${CMAKE_CURRENT_LIST_DIR}/routes.cpp

@@ -37,21 +37,46 @@ struct LimitOutcome {
 std::vector<LimitOutcome> judgeLimits(const ScenarioOnPlan& on, const Scenario& scenario,
                                       const EgressOutcome& outcome);
 
-// One run with one more door blocked.
+// One run with one more door blocked, or one more stair or escalator out
+// of service.
 struct BlockedCase {
-  int door;                          // from 0
+  int door;                          // from 0; -1 for a join's case
   EgressOutcome outcome;             // cell results dropped
   std::vector<LimitOutcome> limits;
+  std::string join{};                // the join label out of service, "" for a door's case
+  std::string error{};               // why the case could not be run (its people have nowhere
+                                     // to stand), "" when it ran
 };
 
-// Every door not already blocked, blocked in turn.
+// Every door not already blocked, blocked in turn; then every stair and
+// escalator between levels not already out of service, out in turn (by
+// label), with the scenario's people placed again without it.
 std::vector<BlockedCase> blockEachDoor(const PlanGraph& graph, const ScenarioOnPlan& on,
                                        const Scenario& scenario);
 
 // The case that fails the most limits and, of those, takes longest until
 // everyone is out (a case that never empties before any other); the first
-// of equals; -1 without cases.
+// of equals; cases that could not run are passed over; -1 without cases.
 int worstCase(const std::vector<BlockedCase>& cases);
+
+// worstCase among the doors' cases (joins false) or the joins' (true).
+int worstCaseOf(const std::vector<BlockedCase>& cases, bool joins);
+
+// "stair 2" or "escalator 3": a join by the kind of its run and its label.
+std::string joinName(const PlanGraph& graph, const std::string& label);
+
+// A stair or escalator between levels as the reports list it.
+struct JoinLine {
+  std::string label;
+  std::string kind;     // the kind word of its run's cells
+  int cells;            // cells across it
+  Travel runs;          // an escalator's way; None for a stair
+  bool out;             // out of service by the scenario
+  double perMinute;     // persons a minute a running escalator carries; 0 when walked
+};
+
+// Needs `on` from applyScenario on `graph`: its joins by label, as sorted.
+std::vector<JoinLine> joinLines(const PlanGraph& graph, const ScenarioOnPlan& on);
 
 // Everything a report says.
 struct EgressReport {

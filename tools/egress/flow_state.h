@@ -13,7 +13,7 @@ struct FlowState {
   double dt = 0.0;  // s, one step
   double area = 0.0;  // m², one cell
   int ringSize = 0; // steps a cell can keep people, plus one
-  // Per kind.
+  // Per set of figures (input.figures, or input.kinds where that is empty).
   std::vector<int> dwellWhole{};       // whole steps to cross a cell
   std::vector<double> dwellPart{};     // share of people who need one step more
   std::vector<double> flowStep{};      // persons a cell side passes in a step, alone
@@ -37,6 +37,8 @@ struct FlowState {
   CostWalk nearest{};             // the walk with free crossing times, fixed
   CostWalk current{};             // the routes people follow now
   std::vector<double> cellCost{}; // s, scratch of the route estimate
+  std::vector<double> sideCost{}; // s, kGraphSides a cell: crossing it towards each side; empty
+                                  // without figures by direction
   std::vector<double> load{};     // persons, scratch of the route estimate
   std::vector<std::uint8_t> ways{};  // per cell: bit k, people go on across side k; kLeaveWay, out
   // Counts.
@@ -45,6 +47,28 @@ struct FlowState {
 };
 
 constexpr std::uint8_t kLeaveWay = 1 << kGraphSides;  // the cell is an exit and is left there
+
+// The sets of figures the cells take.
+inline const std::vector<KindFlow>& figureSets(const EgressInput& in) {
+  return in.figures.empty() ? in.kinds : in.figures;
+}
+
+// The way of a move from cell c across side k.
+inline Travel travelAcross(const FlowState& s, std::size_t c, int k) {
+  return s.input.moveTravel.empty() ? Travel::None : s.input.moveTravel[c][static_cast<std::size_t>(k)];
+}
+
+// The figures of cell c for people going `way` through it.
+inline std::size_t figureOf(const FlowState& s, std::size_t c, Travel way) {
+  return s.input.cellFigures.empty() ? s.graph.kind[c]
+                                     : s.input.cellFigures[c][static_cast<std::size_t>(way)];
+}
+
+// The figures of cell c for its people now: the way their route leaves it.
+inline std::size_t leavingFigure(const FlowState& s, std::size_t c) {
+  const std::int8_t k = s.current.toward[c];
+  return figureOf(s, c, k >= 0 && k < kGraphSides ? travelAcross(s, c, k) : Travel::None);
+}
 
 // Leaves state.nearest, state.current as a copy of it, and the ways.
 void planNearestRoutes(FlowState& state);

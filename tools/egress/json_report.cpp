@@ -35,7 +35,36 @@ json kindsJson(const EgressReport& r) {
                              {"flow", f.flow},
                              {"jam", f.jam}};
   }
+  // The figures of walking up and down a stair or escalator between
+  // levels, where the plan has joins; a running escalator's own are under
+  // "joins".
+  const EgressInput& in = r.on->input;
+  for (std::size_t c = 0; c < g.number.size() && !in.cellFigures.empty(); ++c) {
+    const std::string& word = g.kindWords[g.kind[c]];
+    const std::array<std::uint16_t, 3>& f = in.cellFigures[c];
+    if (g.joinOf[c].join < 0) continue;
+    for (const Travel way : {Travel::Up, Travel::Down}) {
+      const std::uint16_t walked = f[static_cast<std::size_t>(way)];
+      if (kinds[word].contains(travelWord(way)) || (walked == f[0] && f[0] != g.kind[c])) continue;
+      const KindFlow& w = in.figures[walked];
+      kinds[word][travelWord(way)] = {{"speed", w.speed}, {"flow", w.flow}, {"jam", w.jam}};
+    }
+  }
   return kinds;
+}
+
+json joinsJson(const EgressReport& r) {
+  json joins = json::array();
+  for (const JoinLine& j : joinLines(*r.graph, *r.on)) {
+    joins.push_back({{"label", j.label},
+                     {"kind", j.kind},
+                     {"cellsAcross", j.cells},
+                     {"runs", j.runs == Travel::None ? json(nullptr) : json(travelWord(j.runs))},
+                     {"outOfService", j.out},
+                     {"runningPerMinute", j.perMinute > 0.0 ? json(j.perMinute) : json(nullptr)},
+                     {"widthMetres", j.cells * r.on->input.cellSide}});
+  }
+  return joins;
 }
 
 json doorsJson(const EgressReport& r) {
@@ -67,17 +96,31 @@ json handJson(const EgressReport& r) {
   return hand;
 }
 
+json caseJson(const BlockedCase& c) {
+  return {{"door", c.join.empty() ? json(c.door + 1) : json(nullptr)},
+          {"join", c.join.empty() ? json(nullptr) : json(c.join)}};
+}
+
 json blockedJson(const EgressReport& r) {
   json cases = json::array();
   for (const BlockedCase& c : r.blocked) {
-    cases.push_back({{"door", c.door + 1},
-                     {"everyoneOutSeconds", seconds(c.outcome.everyoneOut)},
-                     {"peopleOut", c.outcome.out},
-                     {"limits", limitsJson(*r.graph, c.limits)}});
+    json one = caseJson(c);
+    if (!c.error.empty()) {
+      one["error"] = c.error;
+    } else {
+      one["everyoneOutSeconds"] = seconds(c.outcome.everyoneOut);
+      one["peopleOut"] = c.outcome.out;
+      one["limits"] = limitsJson(*r.graph, c.limits);
+    }
+    cases.push_back(one);
   }
+  const int worstDoor = worstCaseOf(r.blocked, false);
+  const int worstJoin = worstCaseOf(r.blocked, true);
   const int worst = worstCase(r.blocked);
   return {{"cases", cases},
-          {"worstDoor", worst < 0 ? json(nullptr) : json(r.blocked[static_cast<std::size_t>(worst)].door + 1)}};
+          {"worstDoor", worstDoor < 0 ? json(nullptr) : json(r.blocked[static_cast<std::size_t>(worstDoor)].door + 1)},
+          {"worstJoin", worstJoin < 0 ? json(nullptr) : json(r.blocked[static_cast<std::size_t>(worstJoin)].join)},
+          {"worst", worst < 0 ? json(nullptr) : caseJson(r.blocked[static_cast<std::size_t>(worst)])}};
 }
 
 }  // namespace
@@ -97,6 +140,7 @@ std::string jsonReport(const EgressReport& r) {
                  {"everyoneOutSeconds", seconds(r.outcome.everyoneOut)},
                  {"kinds", kindsJson(r)},
                  {"doors", doorsJson(r)},
+                 {"joins", joinsJson(r)},
                  {"hand", handJson(r)},
                  {"limits", limitsJson(*r.graph, r.limits)},
                  {"allPassed", allPassed(r)},

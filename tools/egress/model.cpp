@@ -9,9 +9,10 @@
 namespace {
 
 void prepareKinds(FlowState& s, const PlanGraph& g, const EgressInput& in) {
-  const std::size_t kinds = in.kinds.size();
+  const std::vector<KindFlow>& sets = figureSets(in);
+  const std::size_t kinds = sets.size();
   double fastest = 0.0;
-  for (const KindFlow& k : in.kinds) fastest = std::max(fastest, k.speed);
+  for (const KindFlow& k : sets) fastest = std::max(fastest, k.speed);
   s.dwellWhole.resize(kinds);
   s.dwellPart.resize(kinds);
   s.flowStep.resize(kinds);
@@ -20,11 +21,11 @@ void prepareKinds(FlowState& s, const PlanGraph& g, const EgressInput& in) {
   int longest = 1;
   for (std::size_t k = 0; k < kinds; ++k) {
     // Steps to cross a cell: fastest / speed, at least 1.
-    const double dwell = std::max(1.0, fastest / in.kinds[k].speed);
+    const double dwell = std::max(1.0, fastest / sets[k].speed);
     s.dwellWhole[k] = static_cast<int>(std::floor(dwell));
     s.dwellPart[k] = dwell - s.dwellWhole[k];
-    s.flowStep[k] = in.kinds[k].flow * in.cellSide * s.dt;
-    s.maxPeople[k] = in.kinds[k].jam * s.area;
+    s.flowStep[k] = sets[k].flow * in.cellSide * s.dt;
+    s.maxPeople[k] = sets[k].jam * s.area;
     s.crossSeconds[k] = dwell * s.dt;
     longest = std::max(longest, s.dwellWhole[k]);
   }
@@ -52,9 +53,10 @@ void prepareCells(FlowState& s, const PlanGraph& g, const EgressInput& in) {
   s.out = 0.0;
 }
 
-// `persons` enter cell c in step t: they have crossed it after its dwell.
+// `persons` enter cell c in step t: they have crossed it after its dwell,
+// at the speed of the way they will leave it.
 void enter(FlowState& s, std::size_t c, double persons, int t) {
-  const std::size_t k = s.graph.kind[c];
+  const std::size_t k = leavingFigure(s, c);
   const std::size_t base = c * static_cast<std::size_t>(s.ringSize);
   const int whole = t + s.dwellWhole[k];
   const double part = s.dwellPart[k];
@@ -63,8 +65,9 @@ void enter(FlowState& s, std::size_t c, double persons, int t) {
   s.people[c] += persons;
 }
 
-double sideCapacity(const FlowState& s, std::size_t from, std::size_t to) {
-  return std::min(s.flowStep[s.graph.kind[from]], s.flowStep[s.graph.kind[to]]);
+double sideCapacity(const FlowState& s, std::size_t from, int k, std::size_t to) {
+  const Travel way = travelAcross(s, from, k);
+  return std::min(s.flowStep[figureOf(s, from, way)], s.flowStep[figureOf(s, to, way)]);
 }
 
 // Everything a cell wants to send in step t, from the state at its start:
@@ -85,7 +88,7 @@ void gatherSends(FlowState& s, int t) {
     double capacity = 0.0;
     for (int k = 0; k < kGraphSides; ++k) {
       if ((ways & (1 << k)) == 0) continue;
-      send[k] = sideCapacity(s, c, static_cast<std::size_t>(s.graph.move[c][static_cast<std::size_t>(k)]));
+      send[k] = sideCapacity(s, c, k, static_cast<std::size_t>(s.graph.move[c][static_cast<std::size_t>(k)]));
       capacity += send[k];
     }
     const double share = std::min(s.ready[c], capacity) / capacity;
@@ -107,7 +110,7 @@ void shareRoom(FlowState& s) {
       s.demand[c] = 1.0;
       continue;
     }
-    const double room = std::max(0.0, s.maxPeople[s.graph.kind[c]] - s.people[c]);
+    const double room = std::max(0.0, s.maxPeople[figureOf(s, c, Travel::None)] - s.people[c]);
     s.demand[c] = wanted <= room ? 1.0 : room / wanted;
   }
 }
@@ -121,7 +124,7 @@ void moveSends(FlowState& s, int t) {
     if (s.ready[c] <= 0.0) continue;
     double moved = 0.0;
     if (s.ways[c] == kLeaveWay) {
-      moved = std::min(s.ready[c], s.flowStep[s.graph.kind[c]]);
+      moved = std::min(s.ready[c], s.flowStep[figureOf(s, c, Travel::None)]);
       s.doorOut[static_cast<std::size_t>(s.exitDoor[c])] += moved;
       s.out += moved;
     }
@@ -221,12 +224,24 @@ double stepSeconds(const PlanGraph& graph, const EgressInput& input) {
   for (std::size_t k = 0; k < graph.kindWords.size() && k < input.kinds.size(); ++k) {
     fastest = std::max(fastest, input.kinds[k].speed);
   }
+  for (const KindFlow& f : input.figures) fastest = std::max(fastest, f.speed);
   return input.cellSide / fastest;
 }
 
 
-EgressOutcome runEgress(const PlanGraph& graph, const EgressInput& input,
-                        const StepObserver& observe) {
+PlanGraph openPlan(const PlanGraph& graph, const EgressInput& input) {
+  PlanGraph open = graph;
+  for (std::size_t c = 0; c < input.closedSides.size() && c < open.move.size(); ++c) {
+    for (int k = 0; k < kGraphSides; ++k) {
+      if ((input.closedSides[c] & (1 << k)) != 0) open.move[c][static_cast<std::size_t>(k)] = kNoIndex;
+    }
+  }
+  return open;
+}
+
+namespace {
+
+EgressOutcome runOpen(const PlanGraph& graph, const EgressInput& input, const StepObserver& observe) {
   FlowState s{graph, input};
   s.dt = stepSeconds(graph, input);
   s.area = input.cellSide * input.cellSide;
@@ -272,4 +287,12 @@ EgressOutcome runEgress(const PlanGraph& graph, const EgressInput& input,
   for (std::size_t d = 0; d < r.doors.size(); ++d) r.doors[d].people = s.doorOut[d];
   finishCells(s, t, r);
   return r;
+}
+
+}  // namespace
+
+EgressOutcome runEgress(const PlanGraph& graph, const EgressInput& input, const StepObserver& observe) {
+  if (input.closedSides.empty()) return runOpen(graph, input, observe);
+  const PlanGraph open = openPlan(graph, input);
+  return runOpen(open, input, observe);
 }

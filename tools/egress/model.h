@@ -13,8 +13,14 @@
 // what it held at the start of the step), shared in proportion among the
 // cells that send into it. An exit cell lets people out at its own side's
 // capacity.
+//
+// On a stair or escalator between levels the figures depend on the way a
+// move goes, up, down or neither (moveTravel): a cell is crossed at the
+// speed of the way its people leave it, and a side passes the lower flow of
+// the two cells for the way across it.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -44,6 +50,14 @@ struct EgressInput {
   double waitMemorySeconds;           // s, how long a cell's outflow rate is remembered
   double preMovementSeconds;          // s before anyone moves; added to every time
   double maxSeconds;                  // s of movement after which the run stops
+  // By direction of travel; both empty on a plan without stairs or
+  // escalators between levels, where every cell takes its kind's figures.
+  std::vector<KindFlow> figures;      // every set of figures; the first ones are `kinds`, in order
+  std::vector<std::array<std::uint16_t, 3>> cellFigures;  // per cell, index in `figures` by Travel
+                                                          // (None, Up, Down); None is its room's
+  std::vector<std::array<Travel, kGraphSides>> moveTravel;  // per cell, the way of the move across each side
+  std::vector<std::uint8_t> closedSides;  // per cell, bit k: the move across side k is closed (a
+                                          // stair out of service, an escalator's wrong way); empty: none
 };
 
 // People less than this count as nobody: a cell holding less is empty, a
@@ -94,6 +108,9 @@ struct EgressOutcome {
 // The step of a run: cell side over the highest speed of a kind the graph
 // has. Needs input.kinds for every kind word of the graph.
 double stepSeconds(const PlanGraph& graph, const EgressInput& input);
+
+// Pure: `graph` with the moves that input.closedSides closes taken away.
+PlanGraph openPlan(const PlanGraph& graph, const EgressInput& input);
 
 // Needs input.kinds and input.people sized to the graph, people within each
 // cell's jam, every exit a cell index. Runs until everyone who can leave

@@ -19,7 +19,26 @@ namespace {
 constexpr double kSlowestShare = 1e-4;
 
 double capacityRate(const FlowState& s, std::size_t c) {
-  return s.flowStep[s.graph.kind[c]] / s.dt;
+  return s.flowStep[figureOf(s, c, Travel::None)] / s.dt;
+}
+
+// Free crossing times: per cell, and by the side it is left across where
+// figures go by direction of travel.
+void fillCrossing(FlowState& s) {
+  const std::size_t n = s.graph.number.size();
+  s.cellCost.resize(n);
+  for (std::size_t c = 0; c < n; ++c) s.cellCost[c] = s.crossSeconds[figureOf(s, c, Travel::None)];
+  if (s.input.moveTravel.empty()) return;
+  s.sideCost.resize(n * kGraphSides);
+  for (std::size_t c = 0; c < n; ++c) {
+    for (int k = 0; k < kGraphSides; ++k) {
+      s.sideCost[c * kGraphSides + static_cast<std::size_t>(k)] = s.crossSeconds[figureOf(s, c, travelAcross(s, c, k))];
+    }
+  }
+}
+
+const std::vector<double>* sideCosts(const FlowState& s) {
+  return s.sideCost.empty() ? nullptr : &s.sideCost;
 }
 
 // A neighbour whose way out costs no more than the best neighbour's, to
@@ -53,9 +72,8 @@ void chooseWays(FlowState& s, bool all) {
 
 void planNearestRoutes(FlowState& s) {
   const std::size_t n = s.graph.number.size();
-  s.cellCost.resize(n);
-  for (std::size_t c = 0; c < n; ++c) s.cellCost[c] = s.crossSeconds[s.graph.kind[c]];
-  walkWithCosts(s.graph, s.into, s.input.exits, s.cellCost, s.nearest);
+  fillCrossing(s);
+  walkWithCosts(s.graph, s.into, s.input.exits, s.cellCost, s.nearest, sideCosts(s));
   s.current = s.nearest;
   chooseWays(s, true);
   s.outRate.resize(n);
@@ -79,11 +97,8 @@ void rememberOutflow(FlowState& s) {
 
 void estimateRoutes(FlowState& s) {
   const std::size_t n = s.graph.number.size();
-  for (std::size_t c = 0; c < n; ++c) {
-    s.cellCost[c] = s.crossSeconds[s.graph.kind[c]];
-    s.load[c] = s.people[c];
-  }
-  walkWithQueues(s.graph, s.into, s.input.exits, s.cellCost, s.load, s.outRate, s.current);
+  for (std::size_t c = 0; c < n; ++c) s.load[c] = s.people[c];
+  walkWithQueues(s.graph, s.into, s.input.exits, s.cellCost, s.load, s.outRate, s.current, sideCosts(s));
   chooseWays(s, false);  // people only ever move into cells on a way
 }
 
@@ -92,9 +107,13 @@ void estimateRoutes(FlowState& s) {
 // person would leave it, and c adds its own crossing.
 std::vector<double> freeClearSeconds(const FlowState& s) {
   const std::size_t n = s.graph.number.size();
+  const auto crossing = [&](std::size_t c) {
+    const std::int8_t k = s.nearest.toward[c];
+    return s.crossSeconds[figureOf(s, c, k >= 0 && k < kGraphSides ? travelAcross(s, c, k) : Travel::None)];
+  };
   std::vector<double> last(n, kNever);
   for (std::size_t c = 0; c < n; ++c) {
-    if (s.input.people[c] >= kPersonTrace) last[c] = s.crossSeconds[s.graph.kind[c]];
+    if (s.input.people[c] >= kPersonTrace) last[c] = crossing(c);
   }
   const std::vector<std::int32_t>& order = s.nearest.order;
   for (auto at = order.rbegin(); at != order.rend(); ++at) {
@@ -102,7 +121,7 @@ std::vector<double> freeClearSeconds(const FlowState& s) {
     const std::int8_t k = s.nearest.toward[c];
     if (last[c] == kNever || k < 0 || k >= kGraphSides) continue;
     const auto next = static_cast<std::size_t>(s.graph.move[c][static_cast<std::size_t>(k)]);
-    last[next] = std::max(last[next], last[c] + s.crossSeconds[s.graph.kind[next]]);
+    last[next] = std::max(last[next], last[c] + crossing(next));
   }
   return last;
 }

@@ -48,20 +48,94 @@ bool unknownKey(Parse& p, const toml::key& key, const std::string& where) {
               "unknown key '" + std::string(key.str()) + "'" + where);
 }
 
+// [kinds.K.up] or [kinds.K.down]: figures of one direction of travel.
+bool readTravel(Parse& p, const std::string& name, const toml::node& node, KindFlow& into) {
+  const toml::table* t = tableAt(p, node, name);
+  if (t == nullptr) return false;
+  for (auto&& [key, value] : *t) {
+    double* figure = key == "speed" ? &into.speed : key == "flow" ? &into.flow : key == "jam" ? &into.jam : nullptr;
+    if (figure == nullptr) return unknownKey(p, key, " in [" + name + "] (speed, flow, jam)");
+    if (!readNumber(p, value, name + "." + std::string(key.str()), Bound::Positive, *figure)) return false;
+  }
+  return true;
+}
+
 bool readKind(Parse& p, const toml::key& word, const toml::node& node, Scenario& s) {
   const std::string name = "kinds." + std::string(word.str());
   const toml::table* t = tableAt(p, node, name);
   if (t == nullptr) return false;
   KindGiven kind{std::string(word.str()), KindFlow{NAN, NAN, NAN}, lineOf(node)};
+  const bool joined = word == "stair" || word == "escalator";  // between levels, by direction
+  const bool gate = word == "gate";
   for (auto&& [key, value] : *t) {
+    if (joined && (key == "up" || key == "down")) {
+      if (!readTravel(p, name + "." + std::string(key.str()), value, key == "up" ? kind.up : kind.down)) return false;
+      continue;
+    }
+    if (gate && key == "capacity") {
+      if (!readNumber(p, value, name + ".capacity", Bound::Positive, kind.capacity)) return false;
+      kind.capacityLine = lineOf(value);
+      continue;
+    }
     double* into = key == "speed" ? &kind.flow.speed
                    : key == "flow" ? &kind.flow.flow
                    : key == "jam"  ? &kind.flow.jam
                                    : nullptr;
-    if (into == nullptr) return unknownKey(p, key, " in [" + name + "] (speed, flow, jam)");
+    if (into == nullptr) {
+      return unknownKey(p, key, " in [" + name + "] (speed, flow, jam" +
+                                    (joined ? ", up, down)" : gate ? ", capacity)" : ")"));
+    }
     if (!readNumber(p, value, name + "." + std::string(key.str()), Bound::Positive, *into)) return false;
   }
+  if (gate && !std::isnan(kind.capacity) && !std::isnan(kind.flow.flow)) {
+    return fail(p, kind.capacityLine, "kinds.gate: give flow or capacity, not both");
+  }
   s.kinds.push_back(kind);
+  return true;
+}
+
+bool readEscalators(Parse& p, const toml::node& node, Scenario& s) {
+  const toml::table* t = tableAt(p, node, "escalators");
+  if (t == nullptr) return false;
+  EscalatorsGiven& e = s.escalators;
+  for (auto&& [key, value] : *t) {
+    if (key == "running") {
+      const auto running = value.value_exact<bool>();
+      if (!running) return fail(p, lineOf(value), "escalators.running must be true or false");
+      e.running = *running;
+    } else if (key == "speed" || key == "capacity") {
+      double& into = key == "speed" ? e.speed : e.capacity;
+      if (!readNumber(p, value, "escalators." + std::string(key.str()), Bound::Positive, into)) return false;
+    } else if (key == "against") {
+      const auto word = value.value_exact<std::string>();
+      if (!word || (*word != "walked" && *word != "closed")) {
+        return fail(p, lineOf(value), "escalators.against must be \"walked\" or \"closed\"");
+      }
+      e.against = *word == "walked" ? Against::Walked : Against::Closed;
+    } else {
+      return unknownKey(p, key, " in [escalators] (running, speed, capacity, against)");
+    }
+  }
+  return true;
+}
+
+bool readJoins(Parse& p, const toml::node& node, Scenario& s) {
+  const toml::table* t = tableAt(p, node, "joins");
+  if (t == nullptr) return false;
+  for (auto&& [key, value] : *t) {
+    if (key != "out_of_service") return unknownKey(p, key, " in [joins] (out_of_service)");
+    const toml::array* list = value.as_array();
+    if (list == nullptr) return fail(p, lineOf(value), "joins.out_of_service must be a list of labels");
+    for (const toml::node& label : *list) {
+      if (const auto text = label.value_exact<std::string>(); text && !text->empty()) {
+        s.outOfService.push_back(JoinGiven{*text, lineOf(label)});
+      } else if (const auto digit = label.value_exact<std::int64_t>(); digit && *digit >= 0) {
+        s.outOfService.push_back(JoinGiven{std::to_string(*digit), lineOf(label)});
+      } else {
+        return fail(p, lineOf(label), "joins.out_of_service holds the labels of stairs and escalators (\"3\" or 3)");
+      }
+    }
+  }
   return true;
 }
 
@@ -157,6 +231,8 @@ bool readTop(Parse& p, const toml::key& key, const toml::node& value, Scenario& 
   if (key == "people") return readPeople(p, value, s);
   if (key == "limits") return readLimits(p, value, s);
   if (key == "doors") return readDoors(p, value, s);
+  if (key == "escalators") return readEscalators(p, value, s);
+  if (key == "joins") return readJoins(p, value, s);
   if (key == "kinds") {
     const toml::table* kinds = tableAt(p, value, "kinds");
     if (kinds == nullptr) return false;

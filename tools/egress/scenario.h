@@ -16,12 +16,20 @@
 //   everyone_out = 360             # s
 //   [doors]
 //   blocked = ["North stair", 3]   # by door name (tag door=) or number
+//   [kinds.stair.up]               # going up a stair between levels; also .down
+//   flow = 0.74
+//   [kinds.gate]
+//   capacity = 50                  # persons a minute per gate
+//   [escalators]                   # running = true, speed m/s, capacity p/min an escalator,
+//   against = "walked"             # against = "walked" | "closed"
+//   [joins]
+//   out_of_service = ["3"]         # stairs and escalators by their label in the plan
 //
-// A kind table holds keys only; sub-tables are refused, so that later
-// figures by direction of travel ([kinds.stair.up]) can be added without
-// changing what an existing file means.
+// A kind table holds keys only, except `up` and `down` for stairs and
+// escalators.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -42,6 +50,27 @@ struct KindGiven {
   std::string word;
   KindFlow flow;       // NaN where the file says nothing
   std::int64_t line;   // line of the table's header
+  KindFlow up{NAN, NAN, NAN};    // [kinds.K.up]: going up a stair or a stopped escalator
+  KindFlow down{NAN, NAN, NAN};  // [kinds.K.down]
+  double capacity = NAN;         // persons a minute per gate ([kinds.gate] only)
+  std::int64_t capacityLine = 0;
+};
+
+// What an escalator running against the way people go is to them.
+enum class Against { Walked, Closed };
+
+// The [escalators] table.
+struct EscalatorsGiven {
+  bool running = true;        // false: every escalator stopped and walked as a stair
+  double speed = NAN;         // m/s over the plan, riding a running escalator; NaN: the default
+  double capacity = NAN;      // persons a minute an escalator carries; NaN: the default
+  Against against = Against::Walked;
+};
+
+// A stair or escalator out of service, by the label of its join.
+struct JoinGiven {
+  std::string label;
+  std::int64_t line;
 };
 
 // A blocked door as the file names it.
@@ -67,6 +96,8 @@ struct Scenario {
   std::vector<Given> clearedLimits;  // s, by kind
   Given everyoneOutLimit{"everyone_out", kNever, 0};  // s; kNever when none
   std::vector<DoorGiven> blocked;
+  EscalatorsGiven escalators;
+  std::vector<JoinGiven> outOfService;
 };
 
 // Pure: the scenario in `text`, which messages call `name`. False, with
@@ -92,7 +123,15 @@ struct ScenarioOnPlan {
   std::vector<std::string> doorName;  // each door's name tag, or ""
   std::vector<bool> doorBlocked;   // by the scenario
   std::vector<double> clearedLimit;  // s for each kind word of the graph, kNever for none
+  std::vector<bool> joinOut;       // by graph.joinLabels: out of service by the scenario
 };
+
+// For applyScenario, after input.kinds: the figures by direction of travel,
+// the moves closed and `out` (by graph.joinLabels) for a plan with joins;
+// only `out` for one without. False, with "file:line: message" in `error`,
+// for an out-of-service label the plan does not have.
+bool applyJoins(const Scenario& scenario, const PlanGraph& graph, EgressInput& input,
+                std::vector<bool>& out, std::string& error);
 
 // Needs `scenario` parsed: checks it against the plan and places the
 // people (reading the people CSV, if any, in pieces). False, with
@@ -105,3 +144,7 @@ bool applyScenario(const Scenario& scenario, const PlanGraph& graph, ScenarioOnP
 // The exits of `on` with door `door` (from 0) blocked as well, for the
 // model; the other fields of `on.input` stay.
 EgressInput withDoorBlocked(const ScenarioOnPlan& on, const PlanGraph& graph, int door);
+
+// Pure: `scenario` with the stair or escalator of join label `label` out of
+// service as well.
+Scenario withJoinOut(const Scenario& scenario, const std::string& label);

@@ -57,6 +57,18 @@ bool knownKind(Check& c, const PlanGraph& g, const std::string& word, std::int64
   return fail(c, line, key + ": the plan has no cells of kind '" + word + "' (its kinds: " + kinds + ")");
 }
 
+// A gate's capacity, persons a minute through each gate of one cell, is
+// the flow through that cell's side; speed and jam are then those of level
+// floor unless given.
+void gateFigures(Check& c, const std::string& word, KindFlow& f) {
+  for (const KindGiven& given : c.s.kinds) {
+    if (given.word != word || std::isnan(given.capacity)) continue;
+    f.flow = given.capacity / 60.0 / c.s.cellSide;
+    if (std::isnan(f.speed)) f.speed = kLevelSpeed;
+    if (std::isnan(f.jam)) f.jam = kJamDensity;
+  }
+}
+
 bool fillKinds(Check& c, const PlanGraph& g, EgressInput& in) {
   for (const KindGiven& k : c.s.kinds) {
     if (!knownKind(c, g, k.word, k.line, "[kinds." + k.word + "]")) return false;
@@ -73,6 +85,7 @@ bool fillKinds(Check& c, const PlanGraph& g, EgressInput& in) {
       if (!std::isnan(given.flow.flow)) f.flow = given.flow.flow;
       if (!std::isnan(given.flow.jam)) f.jam = given.flow.jam;
     }
+    gateFigures(c, g.kindWords[k], f);
     if (std::isnan(f.speed) || std::isnan(f.flow) || std::isnan(f.jam)) {
       return fail(c, line, "the plan has cells of kind '" + g.kindWords[k] +
                                "', which has no figures of its own: give [kinds." + g.kindWords[k] +
@@ -82,9 +95,16 @@ bool fillKinds(Check& c, const PlanGraph& g, EgressInput& in) {
   return true;
 }
 
-bool placeByKind(Check& c, const PlanGraph& g, const std::vector<double>& most, EgressInput& in) {
+// Nobody is placed on a stair or escalator out of service.
+bool outOfService(const PlanGraph& g, const std::vector<bool>& out, std::size_t cell) {
+  const std::int16_t join = g.joinOf[cell].join;
+  return join >= 0 && out[static_cast<std::size_t>(join)];
+}
+
+bool placeByKind(Check& c, const PlanGraph& g, const std::vector<double>& most, const std::vector<bool>& out,
+                 EgressInput& in) {
   std::vector<double> cells(g.kindWords.size(), 0.0);
-  for (const std::uint16_t k : g.kind) ++cells[k];
+  for (std::size_t i = 0; i < g.number.size(); ++i) cells[g.kind[i]] += outOfService(g, out, i) ? 0.0 : 1.0;
   const double area = c.s.cellSide * c.s.cellSide;
   std::vector<double> each(g.kindWords.size(), 0.0);  // persons a cell
   for (const Given& d : c.s.density) {
@@ -94,7 +114,10 @@ bool placeByKind(Check& c, const PlanGraph& g, const std::vector<double>& most, 
   for (const Given& n : c.s.count) {
     if (!knownKind(c, g, n.key, n.line, "people.count." + n.key)) return false;
     const auto k = static_cast<std::size_t>(kindIndex(g, n.key));
-    each[k] += n.value / cells[k];
+    if (!(cells[k] > 0.0) && n.value > 0.0) {
+      return fail(c, n.line, "people.count." + n.key + ": every cell of kind '" + n.key + "' is out of service");
+    }
+    if (cells[k] > 0.0) each[k] += n.value / cells[k];
   }
   for (std::size_t k = 0; k < each.size(); ++k) {
     if (each[k] <= most[k] * (1.0 + 1e-12)) continue;
@@ -106,7 +129,7 @@ bool placeByKind(Check& c, const PlanGraph& g, const std::vector<double>& most, 
                              number(in.kinds[k].jam));
   }
   in.people.resize(g.number.size());
-  for (std::size_t i = 0; i < g.number.size(); ++i) in.people[i] = each[g.kind[i]];
+  for (std::size_t i = 0; i < g.number.size(); ++i) in.people[i] = outOfService(g, out, i) ? 0.0 : each[g.kind[i]];
   return true;
 }
 
@@ -188,10 +211,11 @@ bool applyScenario(const Scenario& scenario, const PlanGraph& graph, ScenarioOnP
   in.waitMemorySeconds = scenario.waitMemorySeconds;
   in.preMovementSeconds = scenario.preMovementSeconds;
   in.maxSeconds = scenario.maxSeconds;
-  if (!fillKinds(c, graph, in)) return false;
-  double slowest = in.kinds.front().speed;
+  if (!fillKinds(c, graph, in) || !applyJoins(scenario, graph, in, on.joinOut, error)) return false;
+  const std::vector<KindFlow>& sets = in.figures.empty() ? in.kinds : in.figures;
+  double slowest = sets.front().speed;
   double fastest = slowest;
-  for (const KindFlow& k : in.kinds) {
+  for (const KindFlow& k : sets) {
     slowest = std::min(slowest, k.speed);
     fastest = std::max(fastest, k.speed);
   }
@@ -206,7 +230,7 @@ bool applyScenario(const Scenario& scenario, const PlanGraph& graph, ScenarioOnP
   }
   std::vector<double> most(graph.kindWords.size());
   for (std::size_t k = 0; k < most.size(); ++k) most[k] = in.kinds[k].jam * in.cellSide * in.cellSide;
-  if (!placeByKind(c, graph, most, in)) return false;
+  if (!placeByKind(c, graph, most, on.joinOut, in)) return false;
   if (!scenario.peopleFile.empty()) {
     const std::string file = scenario.peopleFile.front() == '/' ? scenario.peopleFile
                                                                 : folderOf(scenario.path) + scenario.peopleFile;
@@ -215,6 +239,12 @@ bool applyScenario(const Scenario& scenario, const PlanGraph& graph, ScenarioOnP
   if (!fillLimits(c, graph, on) || !findDoors(c, graph, on)) return false;
   openExits(graph, on, -1, in);
   return true;
+}
+
+Scenario withJoinOut(const Scenario& scenario, const std::string& label) {
+  Scenario s = scenario;
+  s.outOfService.push_back(JoinGiven{label, 0});
+  return s;
 }
 
 EgressInput withDoorBlocked(const ScenarioOnPlan& on, const PlanGraph& graph, int door) {

@@ -32,6 +32,29 @@ std::string padded(std::string text, std::size_t width) {
   return text;
 }
 
+// The stairs and escalators between levels, and how each counts.
+void appendJoins(std::string& out, const EgressReport& r) {
+  const std::vector<JoinLine> joins = joinLines(*r.graph, *r.on);
+  if (joins.empty()) return;
+  out += "Between levels:";
+  const char* sep = " ";
+  for (const JoinLine& j : joins) {
+    out += sep + j.kind + " " + j.label;
+    if (j.runs != Travel::None) out += std::string(" (runs ") + travelWord(j.runs) + ")";
+    out += " " + fixed(j.cells * r.on->input.cellSide, 1) + " m";
+    if (j.out) {
+      out += " out of service";
+    } else if (j.perMinute > 0.0) {
+      out += ", " + fixed(j.perMinute, 0) + " p/min running" +
+             (r.scenario->escalators.against == Against::Closed ? ", closed against it" : ", walked against it");
+    } else if (j.runs != Travel::None) {
+      out += ", stopped and walked";
+    }
+    sep = "; ";
+  }
+  out += "\n";
+}
+
 void appendRun(std::string& out, const EgressReport& r) {
   const PlanGraph& g = *r.graph;
   const ScenarioOnPlan& on = *r.on;
@@ -41,6 +64,7 @@ void appendRun(std::string& out, const EgressReport& r) {
   out += "Plan: " + std::to_string(g.number.size()) + " cells of " + fixed(on.input.cellSide, 2) +
          " m, " + std::to_string(on.doorBlocked.size()) + " doors (" + std::to_string(g.exits.size()) +
          " exit cells), " + (blocked == 0 ? std::string("none") : std::to_string(blocked)) + " blocked\n";
+  appendJoins(out, r);
   out += "People: " + fixed(r.outcome.placed, 1) + " placed";
   if (r.outcome.noWayOut >= kPersonTrace) out += ", " + fixed(r.outcome.noWayOut, 1) + " of them with no way out";
   out += "\nModel: step " + fixed(r.outcome.step, 3) + " s, route " +
@@ -98,24 +122,50 @@ void appendLimits(std::string& out, const EgressReport& r) {
   for (const LimitOutcome& l : r.limits) out += "  " + limitText(*r.graph, l) + "\n";
 }
 
+std::string caseName(const EgressReport& r, const BlockedCase& c) {
+  return c.join.empty() ? "door " + doorLabel(*r.on, c.door) + " blocked"
+                        : joinName(*r.graph, c.join) + " out of service";
+}
+
+void appendCase(std::string& out, const EgressReport& r, const BlockedCase& c) {
+  out += "  " + padded(c.join.empty() ? doorLabel(*r.on, c.door) : joinName(*r.graph, c.join), 24);
+  if (!c.error.empty()) {
+    out += "not run: " + c.error + "\n";
+    return;
+  }
+  out += padded(timeText(c.outcome.everyoneOut), 22);
+  for (const LimitOutcome& l : c.limits) {
+    out += "  " + (l.kind < 0 ? std::string("everyone") : kindName(*r.graph, l.kind)) + " " +
+           timeText(l.seconds) + (l.passed ? "" : " FAILED");
+  }
+  out += "\n";
+}
+
+void appendWorst(std::string& out, const EgressReport& r, const char* what, int worst) {
+  if (worst < 0) return;
+  const BlockedCase& c = r.blocked[static_cast<std::size_t>(worst)];
+  out += std::string("  ") + what + caseName(r, c) + ", everyone out " + timeText(c.outcome.everyoneOut) + "\n";
+}
+
 void appendBlocked(std::string& out, const EgressReport& r) {
   if (!r.blockedRun) return;
   out += "\nEach door blocked in turn: everyone out, and the limits\n";
+  bool joins = false;
   for (const BlockedCase& c : r.blocked) {
-    out += "  " + padded(doorLabel(*r.on, c.door), 24) + padded(timeText(c.outcome.everyoneOut), 22);
-    for (const LimitOutcome& l : c.limits) {
-      out += "  " + (l.kind < 0 ? std::string("everyone") : kindName(*r.graph, l.kind)) + " " +
-             timeText(l.seconds) + (l.passed ? "" : " FAILED");
+    if (!c.join.empty() && !joins) {
+      out += "Each stair and escalator out of service in turn\n";
+      joins = true;
     }
-    out += "\n";
+    appendCase(out, r, c);
   }
-  const int worst = worstCase(r.blocked);
-  if (worst >= 0) {
-    const BlockedCase& c = r.blocked[static_cast<std::size_t>(worst)];
-    out += "  Worst: door " + doorLabel(*r.on, c.door) + " blocked, everyone out " + timeText(c.outcome.everyoneOut) + "\n";
+  if (!joins) {
+    appendWorst(out, r, "Worst: ", worstCase(r.blocked));
+    return;
   }
+  appendWorst(out, r, "Worst door: ", worstCaseOf(r.blocked, false));
+  appendWorst(out, r, "Worst stair or escalator: ", worstCaseOf(r.blocked, true));
+  appendWorst(out, r, "Worst of all: ", worstCase(r.blocked));
 }
-
 }  // namespace
 
 std::string doorLabel(const ScenarioOnPlan& on, int door) {
