@@ -44,6 +44,14 @@ inline Drawing zigzag(int cells, char first = 'E') {
   return d;
 }
 
+// A diagonal staircase: `rows` rows of two cells, each row one column
+// right of the row below; the exit is the bottom row's left cell.
+inline Drawing staircase(int rows) {
+  Drawing d;
+  for (int r = rows - 1; r >= 0; --r) d.push_back(std::string(r, ' ') + (r == 0 ? "E." : ".."));
+  return d;
+}
+
 inline std::string planText(const Drawing& d) {
   std::string text;
   for (const std::string& line : d) text += line + '\n';

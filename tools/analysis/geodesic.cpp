@@ -10,7 +10,10 @@
 // paths that x sees, and through the bend corners of u's cell. So every
 // time is the length of a real polyline in open floor, never below the
 // straight-line distance to the nearest exit, and a side move is always
-// among the offers, so never above the side-move time.
+// among the offers, so never above the side-move time. The walk along a
+// path stops where its nodes would give x less than u's own time allows,
+// and passes over straight stretches that cannot help x, so that a long
+// winding corridor costs in proportion to its length.
 //
 // Accuracy, against an exact visibility-graph search: exact (to double
 // rounding) where the exit or one bend corner is in sight of the cell with
@@ -43,6 +46,9 @@ bool straightToEnd[kNodeCount];        // a settled node's path is one straight 
 bool portalNext[kNodeCount];           // the node's path crosses a portal to its next node
 std::int32_t beforePortal[kNodeCount]; // a settled node's path: the last node before it
                                        // next crosses a portal, -1 if it never does
+std::int32_t runEnd[kNodeCount];       // a settled node's path: the last node of the
+                                       // straight line it starts with, the node itself at an exit
+std::int32_t runLast[kNodeCount];      // the node before runEnd on that line
 std::int32_t aside[kNodeCount];        // next node of the best other path offered, -1 if none
 double asideReach[kNodeCount];         // map units, that path's length
 bool settled[kNodeCount];              // reach is final
@@ -101,17 +107,17 @@ void setReach(std::int32_t node, double length, std::int32_t next, bool portal) 
 
 // Keeps the path of x through node a if a is in sight and the path is
 // shorter than x's own, or than its best other path with another next node.
-// `length` is reach[a] + gap(x, a).
-void consider(std::int32_t x, std::int32_t a, double length) {
+// `length` is reach[a] + gap(x, a); `seen`, a known to be in sight.
+void consider(std::int32_t x, std::int32_t a, double length, bool seen = false) {
   if (length < reach[x]) {
-    ++work.sightTests;
-    if (!clearSight(x, a)) return;
+    if (!seen && (++work.sightTests, !clearSight(x, a))) return;
     if (towards[x] != a && reach[x] < asideReach[x]) aside[x] = towards[x], asideReach[x] = reach[x];
     return setReach(x, length, a, false);
   }
   if (a == towards[x] || length >= asideReach[x]) return;
-  ++work.sightTests;
-  if (clearSight(x, a)) aside[x] = a, asideReach[x] = length;
+  if (!seen && (++work.sightTests, !clearSight(x, a))) return;
+  aside[x] = a;
+  asideReach[x] = length;
 }
 
 // True when x was offered a before in this run, and a is now remembered.
@@ -135,6 +141,36 @@ void notePath(std::int32_t u) {
   straightToEnd[u] = next == u || (straightToEnd[next] && isWhole(reach[u]) &&
                                    reach[u] == gap(u, pathEnd[u]));
   beforePortal[u] = next == u ? -1 : portalNext[u] ? u : beforePortal[next];
+  const bool straightOn = next != u && !portalNext[u] && !portalNext[next];
+  const bool extends = straightOn && inLine(u, next, runEnd[next]);
+  runEnd[u] = extends ? runEnd[next] : next;
+  runLast[u] = extends ? runLast[next] : u;
+}
+
+// Needs a settled and just offered to x: the node at which the walk along
+// a's path goes on. Where the path runs straight on through several nodes
+// (along a diagonal corridor, past corners in line), each node of that
+// stretch offers x at least what its far end does (the triangle rule; the
+// same when x is in line with them), so when x sees the far end, or has
+// shorter paths already, the nodes between are passed over: only the last
+// of them is offered, as a walk node by node would leave it x's other
+// path. Otherwise the walk goes on node by node. Along a diagonal
+// staircase the paths ran through hundreds of corners in line, and each
+// cell was offered them one by one with a sight test the length of the
+// staircase for each.
+std::int32_t acrossRun(std::int32_t x, std::int32_t a, double least) {
+  const std::int32_t end = runEnd[a];
+  if (end == towards[a]) return a;  // the path turns at its next node, or a is an exit
+  const double endLength = reach[end] + gap(x, end);
+  if (endLength < least) return a;  // offerPath skips the rest
+  if (endLength >= reach[x] && endLength >= asideReach[x]) return end;
+  ++work.sightTests;
+  if (!clearSight(x, end)) return a;
+  // The order of a walk node by node, so that x's other path is the same.
+  const std::int32_t last = runLast[a];
+  if (last != a) consider(x, last, reach[last] + gap(x, last));
+  consider(x, end, endLength, true);
+  return end;
 }
 
 // Offers x every node along the path of `from`: the further, the shorter
@@ -152,7 +188,8 @@ void notePath(std::int32_t u) {
 // one's plus the gap between them, so by the triangle rule the lengths a
 // path offers x only fall along it. On a winding corridor the walk thus
 // ends a few bends from x instead of at the exit, where it made every
-// offer cost the length of the path.
+// offer cost the length of the path. Straight stretches of the path are
+// passed over where they cannot help x (acrossRun).
 void offerPath(std::int32_t x, std::int32_t from, double least) {
   const double step = gap(x, from);
   const double line = gap(x, pathEnd[from]);
@@ -167,6 +204,7 @@ void offerPath(std::int32_t x, std::int32_t from, double least) {
       continue;
     }
     consider(x, a, length);
+    a = acrossRun(x, a, least);
     if (towards[a] == a) return;
   }
 }
