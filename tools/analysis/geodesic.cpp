@@ -105,17 +105,23 @@ void setReach(std::int32_t node, double length, std::int32_t next, bool portal) 
   siftUp(heapAt[node]);
 }
 
+bool seesFrom(std::int32_t x, std::int32_t a) {
+  ++work.sightTests;
+  work.sightLength += gap(x, a);
+  return clearSight(x, a);
+}
+
 // Keeps the path of x through node a if a is in sight and the path is
 // shorter than x's own, or than its best other path with another next node.
 // `length` is reach[a] + gap(x, a); `seen`, a known to be in sight.
 void consider(std::int32_t x, std::int32_t a, double length, bool seen = false) {
   if (length < reach[x]) {
-    if (!seen && (++work.sightTests, !clearSight(x, a))) return;
+    if (!seen && !seesFrom(x, a)) return;
     if (towards[x] != a && reach[x] < asideReach[x]) aside[x] = towards[x], asideReach[x] = reach[x];
     return setReach(x, length, a, false);
   }
   if (a == towards[x] || length >= asideReach[x]) return;
-  if (!seen && (++work.sightTests, !clearSight(x, a))) return;
+  if (!seen && !seesFrom(x, a)) return;
   aside[x] = a;
   asideReach[x] = length;
 }
@@ -164,8 +170,7 @@ std::int32_t acrossRun(std::int32_t x, std::int32_t a, double least) {
   const double endLength = reach[end] + gap(x, end);
   if (endLength < least) return a;  // offerPath skips the rest
   if (endLength >= reach[x] && endLength >= asideReach[x]) return end;
-  ++work.sightTests;
-  if (!clearSight(x, end)) return a;
+  if (!seesFrom(x, end)) return a;
   // The order of a walk node by node, so that x's other path is the same.
   const std::int32_t last = runLast[a];
   if (last != a) consider(x, last, reach[last] + gap(x, last));
@@ -204,7 +209,7 @@ void offerPath(std::int32_t x, std::int32_t from, double least) {
       continue;
     }
     consider(x, a, length);
-    a = acrossRun(x, a, least);
+    if (!onLine) a = acrossRun(x, a, least);  // else the walk ends at the next node
     if (towards[a] == a) return;
   }
 }

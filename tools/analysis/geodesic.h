@@ -37,6 +37,7 @@ void setGeodesicProgress(void (*progress)(int settledCells, int floorCells));
 struct GeodesicWork {
   long long nodesOffered = 0;  // nodes of settled paths offered to a neighbour, one by one
   long long sightTests = 0;    // straight-line sight tests between two nodes
+  double sightLength = 0;      // map units, those tests' lines added up (their cost)
 };
 
 // The work of the last computeGeodesicTimes call (or of the present one,
