@@ -105,9 +105,10 @@ void setReach(std::int32_t node, double length, std::int32_t next, bool portal) 
   siftUp(heapAt[node]);
 }
 
-bool seesFrom(std::int32_t x, std::int32_t a) {
+// `line` is gap(x, a), counted as the test's cost.
+bool seesFrom(std::int32_t x, std::int32_t a, double line) {
   ++work.sightTests;
-  work.sightLength += gap(x, a);
+  work.sightLength += line;
   return clearSight(x, a);
 }
 
@@ -116,12 +117,12 @@ bool seesFrom(std::int32_t x, std::int32_t a) {
 // `length` is reach[a] + gap(x, a); `seen`, a known to be in sight.
 void consider(std::int32_t x, std::int32_t a, double length, bool seen = false) {
   if (length < reach[x]) {
-    if (!seen && !seesFrom(x, a)) return;
+    if (!seen && !seesFrom(x, a, length - reach[a])) return;
     if (towards[x] != a && reach[x] < asideReach[x]) aside[x] = towards[x], asideReach[x] = reach[x];
     return setReach(x, length, a, false);
   }
   if (a == towards[x] || length >= asideReach[x]) return;
-  if (!seen && !seesFrom(x, a)) return;
+  if (!seen && !seesFrom(x, a, length - reach[a])) return;
   aside[x] = a;
   asideReach[x] = length;
 }
@@ -170,7 +171,7 @@ std::int32_t acrossRun(std::int32_t x, std::int32_t a, double least) {
   const double endLength = reach[end] + gap(x, end);
   if (endLength < least) return a;  // offerPath skips the rest
   if (endLength >= reach[x] && endLength >= asideReach[x]) return end;
-  if (!seesFrom(x, end)) return a;
+  if (!seesFrom(x, end, endLength - reach[end])) return a;
   // The order of a walk node by node, so that x's other path is the same.
   const std::int32_t last = runLast[a];
   if (last != a) consider(x, last, reach[last] + gap(x, last));
