@@ -10,12 +10,14 @@ ORVIK_WINDOW_TITLE="ORVIK UNDERGROUND"
 # xdotool and ImageMagick are for the window's own tests; clang, its runtime
 # and valgrind for the fuzzing and memory checks; nlohmann's JSON library for
 # the checker's report; dxflib and toml++ for dxf2plan (drawings, role
-# files) and img2plan (palette files), and Python's ezdxf, which writes the
-# real DXF files their tests convert.
+# files), img2plan (palette files) and orvik-egress (scenario files), and
+# Python's ezdxf, which writes the real DXF files the import tests convert;
+# cairo and a font (DejaVu) for orvik-egress's chart.
 ORVIK_PACKAGES=(cmake g++ make libgtest-dev libbenchmark-dev freeglut3-dev libglu1-mesa-dev
   libgl1-mesa-dri libegl-dev libegl-mesa0 libpng-dev libfreetype-dev xfonts-75dpi
   xvfb xauth xdotool imagemagick x11-utils python3 clang-14 libclang-rt-14-dev valgrind
-  nlohmann-json3-dev libdxflib-dev libtomlplusplus-dev python3-ezdxf)
+  nlohmann-json3-dev libdxflib-dev libtomlplusplus-dev python3-ezdxf libcairo2-dev
+  fonts-dejavu-core pkg-config)
 
 # The benchmarks' side-by-side script (bench/map_script.py) runs on Debian's
 # Python with its numpy, scipy and matplotlib.

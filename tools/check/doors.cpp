@@ -9,47 +9,36 @@
 #include "check_internal.h"
 #include "color/color.h"
 #include "files/output_file.h"
+#include "door_groups.h"
 #include "geodesic.h"
 
 namespace {
 
 int doorOf[kSlotCount];         // index in report.doors of an exit slot's door, -1 for others
-CellId joinedTo[kSlotCount];    // union-find over the exit slots: a slot of the same door
+int exitIndexOf[kSlotCount];    // index in exitSlots of an exit slot
 float baseTime[kSlotCount];     // s, the program's times with every exit
 CellId seeds[kSlotCount];       // the exits of one case, in file order
 float blockedGeodesic[kSlotCount];  // s, the geodesic times of one case
 
-CellId doorRoot(CellId e) {
-  while (joinedTo[e] != e) {
-    joinedTo[e] = joinedTo[joinedTo[e]];
-    e = joinedTo[e];
-  }
-  return e;
-}
-
-// Exit cells a move joins, in either direction, are one door: the same
-// rule as the walk, so a thin wall between two exit cells makes two doors.
+// The doors of door_groups.h over the program's table and move rule.
 void groupDoors(CheckReport& r) {
-  for (int i = 0; i < exitCount; ++i) joinedTo[exitSlots[i]] = exitSlots[i];
+  for (int i = 0; i < exitCount; ++i) exitIndexOf[exitSlots[i]] = i;
+  std::vector<std::pair<int, int>> joined;
   for (int i = 0; i < exitCount; ++i) {
-    const CellId e = exitSlots[i];
     for (const Side& side : kWalkSides) {
-      const CellId n = moveAcross(e, side);
-      if (n < 0 || exitLine[n] == 0) continue;
-      const CellId a = doorRoot(e);
-      const CellId b = doorRoot(n);
-      if (a != b) joinedTo[std::max(a, b)] = std::min(a, b);
+      const CellId n = moveAcross(exitSlots[i], side);
+      if (n >= 0 && exitLine[n] != 0) joined.emplace_back(i, exitIndexOf[n]);
     }
   }
+  const std::vector<int> doorOfExit = ::groupDoors(exitCount, joined);
   std::fill(std::begin(doorOf), std::end(doorOf), -1);
   r.doors.clear();
   for (int i = 0; i < exitCount; ++i) {
     const CellId e = exitSlots[i];
-    const CellId root = doorRoot(e);
-    if (doorOf[root] < 0) {
-      doorOf[root] = static_cast<int>(r.doors.size());
+    const int d = doorOfExit[static_cast<std::size_t>(i)];
+    if (d == static_cast<int>(r.doors.size())) {
       Door door{};
-      door.number = doorOf[root] + 1;
+      door.number = d + 1;
       door.first = e;
       door.column = gridColumn[e];
       door.row = gridRow[e];
@@ -57,8 +46,8 @@ void groupDoors(CheckReport& r) {
       door.largestGeodesic = -1.0f;
       r.doors.push_back(door);
     }
-    doorOf[e] = doorOf[root];
-    ++r.doors[static_cast<std::size_t>(doorOf[e])].cells;
+    doorOf[e] = d;
+    ++r.doors[static_cast<std::size_t>(d)].cells;
   }
 }
 

@@ -1,0 +1,198 @@
+#!/usr/bin/python3
+"""orvik-egress as a person runs it: on the sample from build/ with no
+arguments, on small plans written here, with bad arguments and bad
+scenarios (status 2, nothing written), with a limit that fails (status 1),
+its outputs whole and the same from run to run, and its times drawn by
+orvik-render.
+
+    egress_cli_test.py --egress PROGRAM --render PROGRAM --plan2mesh PROGRAM
+                       --in DIR --scratch DIR"""
+
+import argparse
+import json
+import os
+import shutil
+import subprocess
+import sys
+import unittest
+from pathlib import Path
+
+sys.dont_write_bytecode = True
+ARGS = None
+
+PLAN = """EE....
+......
+pp..pp
+pppppp
+"""
+
+SCENARIO = """cell_side = 0.5
+[people.density]
+platform = 2.0
+[limits]
+everyone_out = 60
+[limits.cleared]
+platform = 30
+"""
+
+
+def run(*args, cwd=None):
+    return subprocess.run([ARGS.egress, *args], cwd=cwd, capture_output=True, text=True)
+
+
+class Folder:
+    """A plan folder with Mesh.csv, ExitGrid.dat and station.toml."""
+
+    def __init__(self, name, scenario=SCENARIO, plan=PLAN):
+        self.dir = Path(ARGS.scratch) / name
+        shutil.rmtree(self.dir, ignore_errors=True)
+        self.dir.mkdir(parents=True)
+        (self.dir / "station.plan").write_text(plan)
+        subprocess.run([ARGS.plan2mesh, "station.plan", "Mesh.csv", "ExitGrid.dat"],
+                       cwd=self.dir, check=True, capture_output=True)
+        (self.dir / "station.toml").write_text(scenario)
+
+    def path(self, name):
+        return str(self.dir / name)
+
+
+class Sample(unittest.TestCase):
+    def test_runs_on_the_sample_with_no_arguments(self):
+        build = Path(ARGS.scratch) / "build"
+        build.mkdir(parents=True, exist_ok=True)
+        link = Path(ARGS.scratch) / "in"
+        if not link.exists():
+            link.symlink_to(Path(ARGS.in_dir).resolve())
+        r = run(cwd=build)
+        self.assertEqual(r.returncode, 0, r.stderr + r.stdout)
+        self.assertIn("Everyone out:", r.stdout)
+        self.assertIn("8 doors (48 exit cells)", r.stdout)
+        self.assertIn("Result: every limit passed (exit status 0).", r.stdout)
+        self.assertEqual(r.stderr, "")
+
+
+class Outputs(unittest.TestCase):
+    def test_reports_files_and_their_sameness(self):
+        f = Folder("outputs")
+        outs = []
+        for i in range(2):
+            names = [f.path(f"t{i}.csv"), f.path(f"c{i}.csv"), f.path(f"r{i}.json")]
+            r = run("--plan", str(f.dir), "--times", names[0], "--curve", names[1], "--json")
+            self.assertIn(r.returncode, (0, 1), r.stderr)
+            Path(names[2]).write_text(r.stdout)
+            outs.append([Path(n).read_bytes() for n in names])
+        self.assertEqual(outs[0], outs[1])
+        report = json.loads(outs[0][2])
+        for key in ("everyoneOutSeconds", "people", "peopleOut", "kinds", "doors", "limits"):
+            self.assertIn(key, report)
+        self.assertEqual(report["people"], 10 * 0.25 * 2.0)
+        self.assertAlmostEqual(report["peopleOut"], report["people"], places=2)
+        self.assertIn("clearedSeconds", report["kinds"]["platform"])
+        door = report["doors"][0]
+        for key in ("people", "firstOutSeconds", "lastOutSeconds", "peakFlow"):
+            self.assertIn(key, door)
+        self.assertEqual([l["passed"] for l in report["limits"]], [True, True])
+        times = outs[0][0].decode().splitlines()
+        self.assertEqual(times[0], "cell,column,row,kind,people,clear_seconds,peak_density,dense_seconds,wait_seconds,walk_seconds")
+        self.assertEqual(len(times), 1 + 24)
+        curve = outs[0][1].decode().splitlines()
+        self.assertEqual(curve[0], "seconds,out,door1")
+        self.assertEqual(curve[1], "0.000,0.000,0.000")
+        self.assertEqual(len(curve), 2 + report["steps"])
+
+    def test_a_failed_limit_gives_status_one(self):
+        f = Folder("tight", SCENARIO.replace("platform = 30", "platform = 1"))
+        r = run("--plan", str(f.dir))
+        self.assertEqual(r.returncode, 1, r.stderr)
+        self.assertIn("platform cleared by 1 s:", r.stdout)
+        self.assertIn("FAILED", r.stdout)
+        self.assertIn("Result: a limit failed (exit status 1).", r.stdout)
+
+    def test_blocked_doors_name_the_worst(self):
+        f = Folder("blocked", plan="EE....E\n.......\npp..ppp\n")
+        r = run("--plan", str(f.dir), "--blocked", "--json")
+        report = json.loads(r.stdout)
+        cases = report["blocked"]["cases"]
+        self.assertEqual([c["door"] for c in cases], [1, 2])
+        worst = max(cases, key=lambda c: (sum(not l["passed"] for l in c["limits"]), c["everyoneOutSeconds"]))
+        self.assertEqual(report["blocked"]["worstDoor"], worst["door"])
+
+    def test_chart_is_a_png(self):
+        f = Folder("chart")
+        r = run("--plan", str(f.dir), "--chart", f.path("chart.png"))
+        self.assertIn(r.returncode, (0, 1), r.stderr)
+        self.assertEqual(Path(f.path("chart.png")).read_bytes()[:8], b"\x89PNG\r\n\x1a\n")
+
+    def test_times_are_drawn_by_orvik_render(self):
+        f = Folder("render")
+        run("--plan", str(f.dir), "--times", f.path("t.csv"))
+        for column in ("clear_seconds", "peak_density", "dense_seconds", "wait_seconds"):
+            r = subprocess.run([ARGS.render, "--plan", str(f.dir), "--times", f.path("t.csv"),
+                                "--column", column, f.path(column + ".png")],
+                               capture_output=True, text=True)
+            self.assertEqual(r.returncode, 0, r.stderr)
+
+
+class Refusals(unittest.TestCase):
+    def refused(self, folder, *args, says):
+        outs = [folder.path(n) for n in ("t.csv", "c.csv", "chart.png")]
+        r = run("--plan", str(folder.dir), *args, "--times", outs[0], "--curve", outs[1], "--chart", outs[2])
+        self.assertEqual(r.returncode, 2, r.stdout)
+        self.assertIn(says, r.stderr)
+        self.assertEqual(r.stderr.count("\n"), 1, r.stderr)
+        for o in outs:
+            self.assertFalse(os.path.exists(o), o)
+        self.assertEqual(sorted(p.name for p in folder.dir.iterdir()),
+                         ["ExitGrid.dat", "Mesh.csv", "station.plan", "station.toml"])
+
+    def test_bad_scenarios_write_nothing(self):
+        cases = {
+            "unknown": ("[kinds.floor]\nsped = 1.2\n", "station.toml:2: unknown key 'sped'"),
+            "negative": ("[people.density]\nplatform = -1\n", "station.toml:2: people.density.platform must not be negative"),
+            "kind": ("[limits.cleared]\nescalator = 60\n", "station.toml:2: limits.cleared.escalator: the plan has no cells"),
+            "jam": ("[people.density]\nplatform = 6\n", "station.toml:2: people on 'platform' come to 6 persons per m²"),
+            "toml": ("cell_side = [\n", "station.toml:"),
+        }
+        for name, (scenario, says) in cases.items():
+            with self.subTest(name):
+                self.refused(Folder("bad-" + name, scenario), says=says)
+
+    def test_bad_arguments_and_files(self):
+        f = Folder("args")
+        for args in (["--route", "fastest"], ["--times"], ["--frobnicate"], ["--plan", ""]):
+            with self.subTest(args):
+                r = run(*args)
+                self.assertEqual(r.returncode, 2)
+                self.assertIn("usage: orvik-egress", r.stderr)
+        self.refused(f, "--mesh", f.path("NoSuch.csv"), says="NoSuch.csv: cannot be opened")
+        self.refused(f, "--scenario", f.path("none.toml"), says="none.toml: cannot be opened")
+
+    def test_an_output_never_replaces_an_input(self):
+        f = Folder("inputs")
+        before = Path(f.path("Mesh.csv")).read_bytes()
+        r = run("--plan", str(f.dir), "--times", f.path("Mesh.csv"))
+        self.assertEqual(r.returncode, 2)
+        self.assertIn("is an input file", r.stderr)
+        self.assertEqual(Path(f.path("Mesh.csv")).read_bytes(), before)
+
+    def test_a_plan_read_in_part_is_said_on_stderr(self):
+        f = Folder("partial")
+        mesh = Path(f.path("Mesh.csv"))
+        mesh.write_text(mesh.read_text().replace("\n24 ", "\n24, ", 1))
+        r = run("--plan", str(f.dir))
+        self.assertIn(r.returncode, (0, 1))
+        self.assertIn("orvik-egress: warning: Mesh.csv:27: field 2 \",\" is not a whole number; "
+                      "reading stops here, the records before it are used", r.stderr)
+
+
+def main():
+    global ARGS
+    parser = argparse.ArgumentParser()
+    for name in ("--egress", "--render", "--plan2mesh", "--in", "--scratch"):
+        parser.add_argument(name, required=True, dest=name[2:].replace("in", "in_dir") if name == "--in" else None)
+    ARGS, rest = parser.parse_known_args()
+    unittest.main(argv=[sys.argv[0], *rest], verbosity=2)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,176 @@
+// orvik-egress: how long until everyone is out of a plan, with people,
+// capacities and queues; beside it the hand calculation of station practice.
+//
+// Exit status: 0 every limit passed; 1 a limit failed; 2 bad arguments, a
+// bad scenario or plan, or a file that could not be written (nothing is
+// written when the arguments, scenario or plan are bad).
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "egress.h"
+#include "files/output_file.h"
+
+namespace {
+
+constexpr int kUsageStatus = 2;
+constexpr char kScenarioName[] = "station.toml";  // beside the plan's two files
+
+struct Options {
+  std::string mesh = kMeshPath;
+  std::string exits = kExitPath;
+  std::string scenario = std::string("../in/") + kScenarioName;
+  std::string times, curve, chart;  // empty: not written
+  bool json = false;
+  bool blocked = false;
+  int route = -1;  // -1 the scenario's, else a RouteChoice
+};
+
+void printUsage(std::FILE* to) {
+  std::fprintf(to,
+               "usage: orvik-egress [--plan DIR] [--mesh FILE] [--exits FILE] [--scenario FILE]\n"
+               "                    [--route quickest|nearest] [--blocked] [--json]\n"
+               "                    [--times FILE] [--curve FILE] [--chart FILE.png]\n"
+               "  --plan DIR        the folder with Mesh.csv, ExitGrid.dat and %s (default ../in)\n"
+               "  --mesh, --exits, --scenario FILE   one file alone\n"
+               "  --route           quickest: walk plus the expected wait (default); nearest: walk alone\n"
+               "  --blocked         run again with each door blocked in turn; the worst door\n"
+               "  --json            the report as one JSON object\n"
+               "  --times FILE      per cell: clear_seconds, peak_density, dense_seconds, wait_seconds,\n"
+               "                    walk_seconds (CSV, drawn by orvik-render --times FILE --column NAME)\n"
+               "  --curve FILE      persons out after each step, in all and by door (CSV)\n"
+               "  --chart FILE.png  that curve as a chart\n"
+               "exit status: 0 every limit passed, 1 a limit failed, 2 bad arguments, scenario or\n"
+               "plan, or an output that could not be written\n",
+               kScenarioName);
+}
+
+bool parseOptions(int argc, char** argv, Options& o, bool& help) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    const bool hasValue = i + 1 < argc && argv[i + 1][0] != '\0';
+    std::string* path = arg == "--mesh" ? &o.mesh : arg == "--exits" ? &o.exits
+                        : arg == "--scenario" ? &o.scenario : arg == "--times" ? &o.times
+                        : arg == "--curve" ? &o.curve : arg == "--chart" ? &o.chart : nullptr;
+    if (arg == "--help" || arg == "-h") {
+      help = true;
+    } else if (arg == "--json") {
+      o.json = true;
+    } else if (arg == "--blocked") {
+      o.blocked = true;
+    } else if (path != nullptr) {
+      if (!hasValue) return false;
+      *path = argv[++i];
+    } else if (arg == "--plan") {
+      if (!hasValue) return false;
+      const std::string dir = std::string(argv[++i]) + "/";
+      o.mesh = dir + "Mesh.csv";
+      o.exits = dir + "ExitGrid.dat";
+      o.scenario = dir + kScenarioName;
+    } else if (arg == "--route") {
+      if (!hasValue) return false;
+      const std::string word = argv[++i];
+      if (word != "quickest" && word != "nearest") return false;
+      o.route = static_cast<int>(word == "quickest" ? RouteChoice::Quickest : RouteChoice::Nearest);
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
+int failWith(const std::string& message) {
+  std::fprintf(stderr, "orvik-egress: %s\n", message.c_str());
+  return kUsageStatus;
+}
+
+// An output over one of the inputs would replace the plan with a result.
+bool outputsAreSafe(const Options& o, std::string& error) {
+  for (const std::string* out : {&o.times, &o.curve, &o.chart}) {
+    for (const std::string* in : {&o.mesh, &o.exits, &o.scenario}) {
+      if (!out->empty() && sameFile(out->c_str(), in->c_str())) {
+        error = *out + " is an input file; nothing is written";
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+// Runs the scenario as asked; the curve file is written a step at a time.
+bool runAndWrite(const Options& o, EgressReport& r, std::string& error) {
+  const PlanGraph& g = *r.graph;
+  const ScenarioOnPlan& on = *r.on;
+  OutputFile curveFile{};
+  if (!o.curve.empty() && !openOutputFile(o.curve.c_str(), curveFile)) {
+    error = o.curve + ": cannot be written: " + std::strerror(errno);
+    return false;
+  }
+  bool curveWritten = true;
+  const auto writeRow = [&](const std::string& row) {
+    if (!o.curve.empty() && curveWritten) curveWritten = writeOutput(curveFile, row.data(), row.size());
+  };
+  OutCurve curve;
+  writeRow(curveHeader(on));
+  const std::vector<double> none(on.doorBlocked.size(), 0.0);
+  writeRow(curveRow(on.input.preMovementSeconds, 0.0, none));
+  curve.seconds.push_back(on.input.preMovementSeconds);
+  curve.out.push_back(0.0);
+  curve.doorOut.push_back(none);
+  r.outcome = runEgress(g, on.input, [&](const StepView& step) {
+    writeRow(curveRow(step.seconds, step.out, step.doorOut));
+    if (!o.chart.empty()) addCurveStep(curve, step);
+  });
+  if (!o.curve.empty() && !(curveWritten && commitOutputFile(curveFile))) {
+    error = o.curve + ": write failed: " + std::strerror(errno);
+    discardOutputFile(curveFile);
+    return false;
+  }
+  r.hand = handFigures(g, on.input);
+  r.limits = judgeLimits(on, *r.scenario, r.outcome);
+  if (r.blockedRun) r.blocked = blockEachDoor(g, on, *r.scenario);
+  if (!o.times.empty() && !writeWholeFile(o.times.c_str(), timesCsv(g, on.input, r.outcome))) {
+    error = o.times + ": cannot be written: " + std::strerror(errno);
+    return false;
+  }
+  return o.chart.empty() || writeCurveChart(curve, r, o.chart, error);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options o;
+  bool help = false;
+  if (!parseOptions(argc, argv, o, help)) {
+    printUsage(stderr);
+    return kUsageStatus;
+  }
+  if (help) {
+    printUsage(stdout);
+    return 0;
+  }
+  std::string error;
+  Scenario scenario;
+  if (!readScenario(o.scenario, scenario, error)) return failWith(error);
+  if (o.route >= 0) scenario.route = static_cast<RouteChoice>(o.route);
+  PlanGraph graph;
+  PlanWarnings warnings;
+  if (!readPlanGraph(o.mesh.c_str(), o.exits.c_str(), graph, warnings, error)) return failWith(error);
+  EgressReport report{o.mesh, o.exits, o.scenario, &graph, &scenario, nullptr, {}, {}, {}, o.blocked, {}, warnings.kept};
+  for (const std::string& w : warnings.kept) std::fprintf(stderr, "orvik-egress: warning: %s\n", w.c_str());
+  if (warnings.count > kKeptWarnings) {
+    std::fprintf(stderr, "orvik-egress: warning: %lld more like these\n",
+                 static_cast<long long>(warnings.count - kKeptWarnings));
+  }
+  ScenarioOnPlan on;
+  if (!applyScenario(scenario, graph, on, error)) return failWith(error);
+  report.on = &on;
+  if (!outputsAreSafe(o, error)) return failWith(error);
+  if (!runAndWrite(o, report, error)) return failWith(error);
+  const std::string text = o.json ? jsonReport(report) : textReport(report);
+  if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0) {
+    return failWith(std::string("the report could not be written: ") + std::strerror(errno));
+  }
+  return allPassed(report) ? 0 : 1;
+}
