@@ -112,19 +112,21 @@ bool seesFrom(std::int32_t x, std::int32_t a, double line) {
   return clearSight(x, a);
 }
 
-// Keeps the path of x through node a if a is in sight and the path is
-// shorter than x's own, or than its best other path with another next node.
-// `length` is reach[a] + gap(x, a); `seen`, a known to be in sight.
-void consider(std::int32_t x, std::int32_t a, double length, bool seen = false) {
+// Needs a in sight of x: keeps the path of x through a if it is shorter
+// than x's own, or than its best other path with another next node.
+// `length` is reach[a] + gap(x, a).
+void keep(std::int32_t x, std::int32_t a, double length) {
   if (length < reach[x]) {
-    if (!seen && !seesFrom(x, a, length - reach[a])) return;
     if (towards[x] != a && reach[x] < asideReach[x]) aside[x] = towards[x], asideReach[x] = reach[x];
     return setReach(x, length, a, false);
   }
-  if (a == towards[x] || length >= asideReach[x]) return;
-  if (!seen && !seesFrom(x, a, length - reach[a])) return;
-  aside[x] = a;
-  asideReach[x] = length;
+  if (a != towards[x] && length < asideReach[x]) aside[x] = a, asideReach[x] = length;
+}
+
+// keep, when a is in sight; tested only where the path would be kept.
+void consider(std::int32_t x, std::int32_t a, double length) {
+  const bool shorter = length < reach[x] || (a != towards[x] && length < asideReach[x]);
+  if (shorter && seesFrom(x, a, length - reach[a])) keep(x, a, length);
 }
 
 // True when x was offered a before in this run, and a is now remembered.
@@ -175,7 +177,7 @@ std::int32_t acrossRun(std::int32_t x, std::int32_t a, double least) {
   // The order of a walk node by node, so that x's other path is the same.
   const std::int32_t last = runLast[a];
   if (last != a) consider(x, last, reach[last] + gap(x, last));
-  consider(x, end, endLength, true);
+  keep(x, end, endLength);
   return end;
 }
 
