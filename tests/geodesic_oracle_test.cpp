@@ -203,6 +203,44 @@ TEST_F(GeodesicOracle, RandomPlansMatchTheVisibilityGraph) {
   EXPECT_LT(off, cells / 100);
 }
 
+TEST_F(GeodesicOracle, WindingCorridorsMatchTheVisibilityGraph) {
+  // By hand: E.. over __. over ... (rock at __). Cell (1, 1), centre (1, 1)
+  // in map units, goes round the rock's corners (4, 2) and (4, 4) to the
+  // exit's centre (1, 5); cell (2, 1), centre (3, 1), the same way.
+  runGeodesic(loadPlan("E..\n  .\n...\n"));
+  EXPECT_NEAR(geodesic[cellAt(1, 1)], 2 * (2 * std::sqrt(10.0) + 2), 1e-4);
+  EXPECT_NEAR(geodesic[cellAt(2, 1)], 2 * (std::sqrt(2.0) + 2 + std::sqrt(10.0)), 1e-4);
+
+  // A zig-zag of 160 cells, every cell against the exact search; then the
+  // same corridor below a stair, whose street end is 8 s from the exit:
+  // each cell takes those 8 s, 4 s across the join (one cell from centre
+  // to centre) and the exact time from the stair's deep end.
+  const Grid corridor{zigzag(160)};
+  const int rows = static_cast<int>(corridor.lines.size());
+  const std::vector<double> exact = oracleTimes(corridor, 3, rows);
+  Drawing twoLevels = {"== level Street", "E.s", "  1", "== level Deep", "1"};
+  for (const std::string& line : zigzag(160, 's')) twoLevels.push_back(line);
+  for (const bool below : {false, true}) {
+    SCOPED_TRACE(below ? "below a stair" : "alone");
+    runGeodesic(below ? loadPlanWithJoins(planText(twoLevels)) : loadPlan(planText(corridor.lines)));
+    const int firstColumn = below ? 3 + 4 + 1 : 1;  // Street's 3 columns, 4 of rock
+    const double street = below ? 8 + 4 : 0;         // s
+    int cells = 0;
+    for (int r = 0; r < rows; ++r) {
+      for (int c = 0; c < 3; ++c) {
+        const CellId id = cellAt(firstColumn + c, r + 1);
+        ASSERT_EQ(id == 0, exact[c + r * 3] == kNone) << c << "," << r;
+        if (id == 0) continue;
+        ++cells;
+        const double want = street + exact[c + r * 3];
+        ASSERT_NEAR(geodesic[id], want, 1e-5 * want) << c << "," << r;
+      }
+    }
+    EXPECT_EQ(cells, 160);
+  }
+  setGeodesicJoins({});
+}
+
 // Side-move times (s) by the program's move rule, without its cut-off.
 std::vector<double> sideMoveTimes(const std::vector<CellId>& exits) {
   std::vector<int> moves(kSlotCount);

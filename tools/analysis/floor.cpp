@@ -261,6 +261,13 @@ double gap(std::int32_t a, std::int32_t b) {
   return std::sqrt(dx * dx + dy * dy) * kHalfCell;
 }
 
+bool inLine(std::int32_t a, std::int32_t b, std::int32_t c) {
+  const std::int64_t abX = nodeX(b) - nodeX(a), abY = nodeY(b) - nodeY(a);
+  const std::int64_t bcX = nodeX(c) - nodeX(b), bcY = nodeY(c) - nodeY(b);
+  const bool moves = (abX != 0 || abY != 0) && (bcX != 0 || bcY != 0);
+  return moves && abX * bcY == abY * bcX && abX * bcX + abY * bcY > 0;
+}
+
 bool clearSight(std::int32_t from, std::int32_t to) {
   const std::int64_t dx = nodeX(to) - nodeX(from), dy = nodeY(to) - nodeY(from);
   const CellId start = cellOf(from);

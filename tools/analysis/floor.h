@@ -57,6 +57,10 @@ CellId cornerCell(std::int32_t corner, int p);
 // their points in map units.
 double gap(std::int32_t a, std::int32_t b);
 
+// After prepareFloor, three nodes of one floor region: true when b lies
+// on the straight line from a to c, strictly between them.
+bool inLine(std::int32_t a, std::int32_t b, std::int32_t c);
+
 // After prepareFloor, two nodes of one floor region: true when a walker
 // may go straight from the point of `from` to that of `to` without
 // crossing a closed side or leaving open floor.

@@ -31,3 +31,15 @@ void setGeodesicJoins(const std::vector<CellPair>& joins);
 // settled so far (their times final) and the floor cells in all, for a sign
 // of life on a long plan; null, the start, calls none.
 void setGeodesicProgress(void (*progress)(int settledCells, int floorCells));
+
+// What a search cost, counted rather than timed, so that tests can hold
+// its growth with the plan's size.
+struct GeodesicWork {
+  long long nodesOffered = 0;  // nodes of settled paths offered to a neighbour, one by one
+  long long sightTests = 0;    // straight-line sight tests between two nodes
+  double sightLength = 0;      // map units, those tests' lines added up (their cost)
+};
+
+// The work of the last computeGeodesicTimes call (or of the present one,
+// from the progress function); all zero before the first.
+GeodesicWork lastGeodesicWork();
