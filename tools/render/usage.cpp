@@ -10,6 +10,7 @@ constexpr char kUsage[] =
     "writes it as PNG, or as the window's 32-bit BMP when OUT ends in .bmp.\n"
     "\n"
     "  --plan DIR     folder with Mesh.csv and ExitGrid.dat (default ../in)\n"
+    "  --plan FILE.plan  a plan file, converted by plan2mesh for this call\n"
     "  --mesh FILE    the mesh file alone\n"
     "  --exits FILE   the exit file alone; colours from the walk from its exits\n"
     "  --times FILE   colours from a times CSV of orvik-check --times instead\n"
