@@ -347,12 +347,6 @@ def case_what_if_pictures(orvik, program, scratch):
             d.check(d.near(got, want, 1), f"{name}: cell {(c, r)} shows {got}, expected {want}")
 
 
-# The sample plan of orvik_drive.sample_plan as plan2mesh's text: the
-# walls below row 4 and row 3, the hole at (2, 2), the exit with a wall on
-# its bottom side ('f') at the upper right.
-SAMPLE_PLAN_TEXT = ".____f\n_____.\n_ .|..\n.|....\n"
-
-
 def case_plan_file(orvik, program, scratch):
     """--plan FILE.plan: the plan converted on the fly draws the pixels of
     the same plan's folder, as the walk predicts; a missing folder or plan
@@ -361,7 +355,9 @@ def case_plan_file(orvik, program, scratch):
     written then, and no temporary folder is left behind either way."""
     plan = d.sample_plan()
     d.write_plan(plan, scratch / "in")
-    (scratch / "sample.plan").write_text(SAMPLE_PLAN_TEXT)
+    # The walls below rows 4 and 3, the hole, the exit with a bottom wall ('f').
+    d.check(d.plan_text(plan) == ".____f\n_____.\n_ .|..\n.|....\n", d.plan_text(plan))
+    (scratch / "sample.plan").write_text(d.plan_text(plan))
     (scratch / "bad.plan").write_text("E.x\n")
     tmp = scratch / "tmp"
     tmp.mkdir()
