@@ -94,7 +94,7 @@ void noteLevelTags(CellId c, std::string_view tags);
 // After the exits are read: the levels, their cells, exits and joins; and
 // the joins as the geodesic search's portals.
 void summariseLevels(CheckReport& r);
-void noteExitNumber(CellId exit, std::int64_t line, void* report);
+void noteExitNumber(const ExitNumber& number, void* report);
 void describeExitStop(const FieldFailure& failure, CheckReport& r);
 void checkExitsLeadOut(CheckReport& r);
 void summariseTimesAndExtent(CheckReport& r);
