@@ -136,12 +136,7 @@ std::string progressLine(const char* what, std::int64_t done, std::int64_t total
 // split of the unreached is left to the caller.
 void tallyTimes(const float times[kSlotCount], TimeSummary& s);
 
-// The text report's sections after the findings, each appended to `out`.
-void appendLevels(std::string& out, const CheckReport& r);
-void appendTimes(std::string& out, const CheckReport& r);
-void appendGeodesic(std::string& out, const CheckReport& r);
-void appendBlocked(std::string& out, const CheckReport& r, int listed);
-void appendChosenDoors(std::string& out, const CheckReport& r);
-void appendLimit(std::string& out, const CheckReport& r, int listed);
-void appendExtent(std::string& out, const CheckReport& r);
-void appendResult(std::string& out, const CheckReport& r);
+// The text report's sections on what the options asked for (geodesic
+// times, each door blocked, the doors chosen with --block, a limit), appended
+// to `out`; each kind of list cut after `listed`.
+void appendWhatIfs(std::string& out, const CheckReport& r, int listed);

@@ -1,15 +1,11 @@
 // Levels and the joins between them, as plan2mesh records them in field 11
 // (join_tags.h): the cells, exits and joins of each level, and the joins
 // handed to the geodesic search as portals.
-#include <nlohmann/json.hpp>
-
 #include "check_internal.h"
 #include "geodesic.h"
 #include "level_joins.h"
 
 namespace {
-
-using Json = nlohmann::ordered_json;
 
 // The entry of `word` in `words`, made when it is new; past kMaxKinds the
 // further words share the last entry.
@@ -46,20 +42,6 @@ void addJoinEnd(LevelSummary& level, CellId c, CellId other) {
   level.joins.push_back(LevelJoin{label, kind, 1, levelNameOf(other), towardOf[c], runsOf[c]});
 }
 
-std::string shownName(const std::string& name) {
-  return name.empty() ? "(no level)" : plainText(name, kQuoteBytes);
-}
-
-std::string joinText(const LevelJoin& j) {
-  std::string text = plainText(j.label, kQuoteBytes) + " (" + plainText(j.kind, kQuoteBytes);
-  if (j.runs != Travel::None) text += std::string(" running ") + travelWord(j.runs);
-  text += ", " + plural(j.cells, "cell", "cells") + ", ";
-  if (j.toward != Travel::None) text += std::string(travelWord(j.toward)) + " ";
-  return text + "to " + shownName(j.toLevel) + ")";
-}
-
-Json travelJson(Travel way) { return way == Travel::None ? Json(nullptr) : Json(travelWord(way)); }
-
 }  // namespace
 
 void noteLevelTags(CellId c, std::string_view tags) {
@@ -92,35 +74,4 @@ void summariseLevels(CheckReport& r) {
   }
   if (levels.back().cells == 0) levels.pop_back();
   r.levels = std::move(levels);
-}
-
-void appendLevels(std::string& out, const CheckReport& r) {
-  if (r.levels.empty()) return;
-  out += "Levels (as the records name them; top first as plan2mesh lists them)\n";
-  for (const LevelSummary& level : r.levels) {
-    out += "  " + shownName(level.name) + ": " + plural(level.cells, "cell", "cells") + ", " +
-           plural(level.exits, "exit", "exits") + "; ";
-    if (level.joins.empty()) out += "no joins";
-    for (std::size_t j = 0; j < level.joins.size(); ++j) {
-      out += (j == 0 ? "joins " : ", ") + joinText(level.joins[j]);
-    }
-    out += ".\n";
-  }
-}
-
-void addLevelsJson(Json& report, const CheckReport& r) {
-  Json list = Json::array();
-  for (const LevelSummary& level : r.levels) {
-    Json joins = Json::array();
-    for (const LevelJoin& j : level.joins) {
-      joins.push_back(Json{{"label", j.label}, {"kind", j.kind}, {"cells", j.cells},
-                           {"toLevel", j.toLevel}, {"toward", travelJson(j.toward)},
-                           {"runs", travelJson(j.runs)}});
-    }
-    list.push_back(Json{{"name", level.name.empty() ? Json(nullptr) : Json(level.name)},
-                        {"cells", level.cells},
-                        {"exits", level.exits},
-                        {"joins", joins}});
-  }
-  report["levels"] = list;
 }
