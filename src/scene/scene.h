@@ -1,6 +1,10 @@
 // Scene data: the cell table read from the mesh file, the exits and the
-// walking times. Filled once before any window exists and read-only
-// afterwards.
+// walking times, in globals of fixed size. The window program fills them
+// once, before its window exists, and its drawing and keys only read them
+// after that. The companion programs write them again: orvik-render loads
+// each plan and may take the times from a CSV file, and orvik-check walks
+// again for each blocked door and puts the times back after. Nothing here
+// is locked: use it from one thread at a time.
 #pragma once
 
 #include <cstdint>
