@@ -47,6 +47,11 @@ extern std::vector<std::string> joinLabels;
 constexpr int kMaxKinds = 64;
 extern std::vector<std::string> kindWords;
 
+// The index of `word` in `words` (kind words, level names, join labels),
+// added when it is new; past kMaxKinds entries, further words share the
+// last, which then reads `others`.
+std::int16_t wordIndex(std::vector<std::string>& words, std::string_view word, const char* others);
+
 // Leaves every note empty.
 void clearNotes();
 

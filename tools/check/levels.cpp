@@ -7,20 +7,6 @@
 
 namespace {
 
-// The entry of `word` in `words`, made when it is new; past kMaxKinds the
-// further words share the last entry.
-std::int16_t wordIndex(std::vector<std::string>& words, std::string_view word) {
-  for (std::size_t k = 0; k < words.size(); ++k) {
-    if (words[k] == word) return static_cast<std::int16_t>(k);
-  }
-  if (words.size() + 1 >= static_cast<std::size_t>(kMaxKinds)) {
-    if (words.size() + 1 == static_cast<std::size_t>(kMaxKinds)) words.emplace_back("(others)");
-    return kMaxKinds - 1;
-  }
-  words.emplace_back(word);
-  return static_cast<std::int16_t>(words.size() - 1);
-}
-
 // Cells of no named level go last, into the entry after the named ones.
 std::size_t levelSlot(CellId c) {
   return levelOf[c] < 0 ? levelNames.size() : static_cast<std::size_t>(levelOf[c]);
@@ -46,10 +32,10 @@ void addJoinEnd(LevelSummary& level, CellId c, CellId other) {
 
 void noteLevelTags(CellId c, std::string_view tags) {
   const std::string level = recordLevel(tags);
-  levelOf[c] = level.empty() ? -1 : wordIndex(levelNames, level);
+  levelOf[c] = level.empty() ? -1 : wordIndex(levelNames, level, "(others)");
   const RecordJoin join = readRecordJoin(tags);
   const bool end = join.end && !join.label.empty();
-  endLabelOf[c] = end ? wordIndex(joinLabels, join.label) : -1;
+  endLabelOf[c] = end ? wordIndex(joinLabels, join.label, "(others)") : -1;
   towardOf[c] = end ? join.toward : Travel::None;
   runsOf[c] = end ? join.runs : Travel::None;
 }
