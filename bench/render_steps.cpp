@@ -33,7 +33,8 @@ void readInto(const std::string& path, bool mesh) {
   if (mesh) {
     readMesh(in, nullptr);
   } else {
-    computeTravelTimesFrom(in, nullptr);
+    ExitList list;
+    computeTravelTimesFrom(in, list);
   }
   closeCursor(in);
 }

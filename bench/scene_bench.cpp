@@ -32,17 +32,12 @@ void enterRunDir(const BenchPlan& plan) {
 // The scene as loadScene leaves it, so that every step sees its real input.
 void loadFromText(const BenchPlan& plan) { loadSceneFromText(plan.mesh, plan.exits); }
 
-// The plan's exit numbers that name a slot, in file order.
+// The plan's exit slots, in the order first listed.
 std::vector<CellId> exitSlotsOf(const BenchPlan& plan) {
-  std::vector<CellId> exits;
   TextCursor in = makeCursor(plan.exits);
-  CellId exit = 0;
-  std::int64_t line = 0;
-  FieldFailure failure{};
-  while (readExitRecord(in, exit, line, failure)) {
-    if (!outsideTable(exit)) exits.push_back(exit);
-  }
-  return exits;
+  ExitList list;
+  readExitList(in, list);
+  return list.exits;
 }
 
 void setCells(benchmark::State& state, const BenchPlan& plan) {

@@ -91,16 +91,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   readMeshText(mesh);
   computeTravelTimesFromText(exitText);
 
-  std::vector<CellId> exits;
   TextCursor in = makeCursor(exitText);
-  CellId exit = 0;
-  std::int64_t line = 0;
-  FieldFailure failure{};
-  while (readExitRecord(in, exit, line, failure)) {
-    if (!outsideTable(exit)) exits.push_back(exit);
-  }
+  ExitList list;
+  readExitList(in, list);
   static std::vector<int> moves;
-  countMoves(exits, moves);
+  countMoves(list.exits, moves);
   for (CellId c = 0; c <= kMaxCellId; ++c) {
     const int m = moves[c];
     const float expected =

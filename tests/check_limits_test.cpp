@@ -102,3 +102,28 @@ TEST(CheckProgress, LineTellsDoneAndTimeLeft) {
   EXPECT_EQ(progressLine("cells settled", 4096, 33412, -1),
             "orvik-check: 4096 of 33412 cells settled");
 }
+
+// Kind words past the 64 entries of the table share the last, named
+// "(other kinds)": a corridor of 70 cells, each of a kind of its own, the
+// exit at cell 1 (kind k1), every other cell over a limit of 0 s.
+TEST_F(CheckLimits, KindsPastTheTableShareOneEntry) {
+  std::string mesh = kHeader;
+  for (int c = 1; c <= 70; ++c) {
+    mesh += std::to_string(c) + ' ' + std::to_string(c < 70 ? c + 1 : -1) + " -1 " +
+            std::to_string(c > 1 ? c - 1 : -1) + " -1 " + std::to_string(c) + " 1 k" +
+            std::to_string(c) + " 0 0 - - -\n";
+  }
+  CheckOptions options;
+  options.limitGiven = true;
+  options.limitSeconds = 0;
+  const CheckReport r = checkPlanTexts("m.csv", mesh, "e.dat", "1\n", 0, options);
+  const std::vector<KindOverLimit>& kinds = r.limitAllExits.kinds;
+  ASSERT_EQ(r.limitAllExits.over, 69);
+  int shared = 0;  // cells 64..70 (kinds k64..k70) land in the shared entry
+  for (const KindOverLimit& k : kinds) {
+    if (k.kind == "(other kinds)") shared = k.cells;
+    EXPECT_NE(k.kind, "k64");
+  }
+  EXPECT_EQ(kinds.size(), 63u);  // k2..k63 and the shared entry; k1 is the exit
+  EXPECT_EQ(shared, 7);
+}

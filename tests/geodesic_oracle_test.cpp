@@ -4,6 +4,7 @@
 // keeps on the sample station and the generated stations.
 #include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <limits>
 #include <random>
 
@@ -256,14 +257,12 @@ std::vector<double> sideMoveTimes(const std::vector<CellId>& exits) {
 void expectBounds(const std::string& mesh, const std::string& exitText) {
   clearScene();
   readMeshText(mesh);
-  std::vector<CellId> exits;
   TextCursor in = makeCursor(exitText);
-  CellId exit = 0;
-  std::int64_t line = 0;
-  FieldFailure failure{};
-  while (readExitRecord(in, exit, line, failure)) {
-    if (exit > 0 && exit <= kMaxCellId) exits.push_back(exit);
-  }
+  ExitList list;
+  readExitList(in, list);
+  std::vector<CellId> exits;  // slot 0 is never drawn
+  std::copy_if(list.exits.begin(), list.exits.end(), std::back_inserter(exits),
+               [](CellId e) { return e != 0; });
   runGeodesic(exits);
   const std::vector<double> moves = sideMoveTimes(exits);
   int reached = 0;

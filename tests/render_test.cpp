@@ -235,11 +235,9 @@ MeshRead readMeshWarnings(const std::string& text, std::size_t piece = 0) {
 
 std::vector<std::string> exitWarningsOf(const std::string& text) {
   TextCursor in = makeCursor(text);
-  InputNotes notes{};
-  FieldFailure stop{};
-  ExitReading seen{countExitNumber, &notes, &stop};
-  computeTravelTimesFrom(in, &seen);
-  return exitWarnings("e.dat", stop, notes);
+  ExitList list;
+  computeTravelTimesFrom(in, list);
+  return exitWarnings("e.dat", list);
 }
 
 std::string record(int cell, int column) {

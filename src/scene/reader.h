@@ -19,6 +19,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "scene/scene.h"
 
@@ -128,6 +129,38 @@ bool readMeshRecord(TextCursor& in, MeshRecord& record, FieldFailure& failure,
 // `failure` filled in (field 1), at the end or at a field that is not a
 // whole number.
 bool readExitRecord(TextCursor& in, CellId& exit, std::int64_t& line, FieldFailure& failure);
+
+// One exit number as readExitList met it, for callers that explain a reading.
+struct ExitNumber {
+  CellId exit;             // as read
+  std::int64_t line;       // where it stands
+  std::int64_t firstLine;  // a slot listed before: the line of its first listing; else 0
+  bool outside;            // outside 0..kMaxCellId: skipped
+};
+
+// What a reading of an exit file left. It holds one entry a slot at most,
+// so its size is bounded by the table, not by the file.
+struct ExitList {
+  std::vector<CellId> exits;        // distinct slots listed, in the order first listed
+  std::vector<std::int64_t> lines;  // the line of each one's first listing
+  std::int64_t numbersRead;         // whole numbers read, repeats and outside ones too
+  std::int64_t repeated;            // of those, slots listed before: they change nothing
+  std::int64_t outside;             // of those, outside 0..kMaxCellId: skipped
+  ExitNumber firstOutside;          // the first of the outside ones; zero when none
+  FieldFailure stop;                // why reading ended: EndOfText in field 1 at a clean end
+};
+
+// The one reading of exit numbers: from `in` to its end or to the first
+// field that is not a whole number, into `list` (cleared first); `seen`
+// (may be null) is handed each number read, in file order, with `context`.
+void readExitList(TextCursor& in, ExitList& list,
+                  void (*seen)(const ExitNumber& number, void* context) = nullptr,
+                  void* context = nullptr);
+
+// readExitList on the file at `path`. False, with errno set and the list
+// empty, when it cannot be opened; a failed read leaves its errno in
+// *readError (when not null; else 0) and the list as read before it.
+bool readExitFile(const char* path, ExitList& list, int* readError = nullptr);
 
 // Reads up to and including the next LF (or to the end) and leaves the
 // line without its LF in `line`. A line longer than maxBytes is read only

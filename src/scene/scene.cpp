@@ -111,30 +111,27 @@ void seedExit(CellId e) {
   propagateTime(e, 0.0);
 }
 
-void computeTravelTimesFrom(TextCursor& in, ExitReading* seen) {
-  ExitReading unseen{};
-  ExitReading& log = seen != nullptr ? *seen : unseen;
+void seedExitList(const ExitList& list) {
   resetTravelTimes();
-  CellId exit = 0;
-  std::int64_t line = 0;
-  FieldFailure failure{};
-  while (readExitRecord(in, exit, line, failure)) {
-    if (log.onExit != nullptr) log.onExit(exit, line, log.context);
-    if (outsideTable(exit)) continue;  // no slot to seed; the next exit still counts
-    seedExit(exit);
-  }
-  if (log.stop != nullptr) *log.stop = failure;
+  for (CellId e : list.exits) seedExit(e);
+}
+
+void computeTravelTimesFrom(TextCursor& in, ExitList& list) {
+  readExitList(in, list);
+  seedExitList(list);
 }
 
 void computeTravelTimesFromText(std::string_view exitText) {
   TextCursor in = makeCursor(exitText);
-  computeTravelTimesFrom(in, nullptr);
+  ExitList list;
+  computeTravelTimesFrom(in, list);
 }
 
 void computeTravelTimes() {
   TextCursor in{};
   openFileCursor(kExitPath, in);
-  computeTravelTimesFrom(in, nullptr);
+  ExitList list;
+  computeTravelTimesFrom(in, list);
   closeCursor(in);
 }
 

@@ -1,6 +1,10 @@
 // Scene data: the cell table read from the mesh file, the exits and the
-// walking times. Filled once before any window exists and read-only
-// afterwards.
+// walking times, in globals of fixed size. The window program fills them
+// once, before its window exists, and its drawing and keys only read them
+// after that. The companion programs write them again: orvik-render loads
+// each plan and may take the times from a CSV file, and orvik-check walks
+// again for each blocked door and puts the times back after. Nothing here
+// is locked: use it from one thread at a time.
 #pragma once
 
 #include <cstdint>
@@ -76,6 +80,7 @@ struct TextCursor;
 struct MeshRecord;
 struct FieldFailure;
 struct KeptText;
+struct ExitList;
 
 // What a reading of the mesh file saw, for callers that explain it; the
 // program itself keeps none.
@@ -88,13 +93,6 @@ struct MeshReading {
   KeptText* headerLines;  // left: the first bytes of each header line; may be null
   std::int64_t headerLineLimit;  // bytes a header line may hold, longer ends the reading; 0 none
   int longHeaderLine;            // left: 1-based header line over headerLineLimit, 0 none
-};
-
-// What a reading of the exit file saw, as MeshReading.
-struct ExitReading {
-  void (*onExit)(CellId exit, std::int64_t line, void* context);  // each number read; may be null
-  void* context;
-  FieldFailure* stop;  // left: why reading ended; may be null
 };
 
 // With a clear table: reads kMeshPath and kExitPath and leaves the table,
@@ -124,9 +122,13 @@ void computeTravelTimes();
 // computeTravelTimes on the exit file's text in memory.
 void computeTravelTimesFromText(std::string_view exitText);
 
-// computeTravelTimes on the exit numbers read from `in`; `seen` (may be
-// null) learns what was read.
-void computeTravelTimesFrom(TextCursor& in, ExitReading* seen);
+// computeTravelTimes on the exit numbers read from `in` with readExitList,
+// which leaves what it saw in `list`.
+void computeTravelTimesFrom(TextCursor& in, ExitList& list);
+
+// Needs the table read: resets every time, then seeds `list`'s exits in the
+// order first listed (as seeding the file's numbers in file order would).
+void seedExitList(const ExitList& list);
 
 // Leaves every slot at kUnreachedTime.
 void resetTravelTimes();

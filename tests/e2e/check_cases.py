@@ -5,7 +5,6 @@ name with a limit, the list of cells over it, door files of an earlier run,
 and the command lines it refuses (one file alone, a limit that is not a
 plain decimal number)."""
 
-import argparse
 import csv
 import io
 import os
@@ -15,6 +14,8 @@ import sys
 from pathlib import Path
 
 sys.dont_write_bytecode = True
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+from case_main import check, main  # noqa: E402
 
 # Exits at both ends of a corridor of 8 cells, west named, east numbered 2;
 # a platform cell below the middle. Line 3 is the corridor.
@@ -23,15 +24,6 @@ PLAN = """# door West gate = 3:1
 E......E
 ...p....
 """
-
-
-class Failure(Exception):
-    pass
-
-
-def check(condition, message):
-    if not condition:
-        raise Failure(message)
 
 
 def run(checker, *args, cwd=None):
@@ -167,25 +159,5 @@ CASES = {"PlanOption": case_plan_option, "BlockAndList": case_block_and_list,
          "SampleStation": case_sample_station}
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__)
-    parser.add_argument("--check", required=True, type=Path)
-    parser.add_argument("--plan2mesh", required=True, type=Path)
-    parser.add_argument("--scratch", required=True, type=Path)
-    parser.add_argument("case", choices=sorted(CASES))
-    args = parser.parse_args()
-    scratch = args.scratch.resolve()
-    if scratch.exists():
-        shutil.rmtree(scratch)
-    scratch.mkdir(parents=True)
-    try:
-        CASES[args.case](args.check.resolve(), args.plan2mesh.resolve(), scratch)
-    except (Failure, subprocess.SubprocessError) as failure:
-        print(f"FAIL {args.case}: {failure}", file=sys.stderr)
-        return 1
-    print(f"ok {args.case}")
-    return 0
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(main(__doc__, CASES, ("check", "plan2mesh")))

@@ -182,26 +182,35 @@ void storeCells(std::vector<RawRecord>& records, PlanGraph& g) {
   storeJoins(records, g);
 }
 
-bool readExits(TextCursor& in, Reading& r, const std::vector<RawRecord>& records) {
-  PlanGraph& g = r.graph;
-  std::vector<bool> listed(g.number.size(), false);
-  CellId exit = 0;
-  std::int64_t line = 0;
-  FieldFailure failure{};
-  while (readExitRecord(in, exit, line, failure)) {
-    const std::int32_t i = indexOfCell(g, exit);
-    if (i == kNoIndex) {
-      warn(r.warnings, r.exitName, line,
-           "exit " + std::to_string(exit) + " is not a cell of the mesh; it is skipped");
-      continue;
-    }
-    if (listed[static_cast<std::size_t>(i)]) continue;  // listed twice: one exit
-    listed[static_cast<std::size_t>(i)] = true;
-    g.exits.push_back(i);
-    g.exitLine.push_back(line);
-    g.exitDoorName.push_back(records[static_cast<std::size_t>(i)].doorName);
+// The exits as the graph numbers them. The graph has no table bound, so
+// every number read is looked up, those outside the program's table too.
+struct GraphExits {
+  Reading& r;
+  const std::vector<RawRecord>& records;
+  std::vector<bool> listed;  // by graph index
+};
+
+void addGraphExit(const ExitNumber& number, void* context) {
+  GraphExits& to = *static_cast<GraphExits*>(context);
+  PlanGraph& g = to.r.graph;
+  const std::int32_t i = indexOfCell(g, number.exit);
+  if (i == kNoIndex) {
+    warn(to.r.warnings, to.r.exitName, number.line,
+         "exit " + std::to_string(number.exit) + " is not a cell of the mesh; it is skipped");
+    return;
   }
-  warnStop(r, r.exitName, failure, "exits");
+  if (to.listed[static_cast<std::size_t>(i)]) return;  // listed twice: one exit
+  to.listed[static_cast<std::size_t>(i)] = true;
+  g.exits.push_back(i);
+  g.exitLine.push_back(number.line);
+  g.exitDoorName.push_back(to.records[static_cast<std::size_t>(i)].doorName);
+}
+
+bool readExits(TextCursor& in, Reading& r, const std::vector<RawRecord>& records) {
+  GraphExits to{r, records, std::vector<bool>(r.graph.number.size(), false)};
+  ExitList list;
+  readExitList(in, list, addGraphExit, &to);
+  warnStop(r, r.exitName, list.stop, "exits");
   return in.readError == 0;
 }
 

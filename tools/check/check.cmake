@@ -13,10 +13,8 @@ add_library(orvik_check STATIC
   ${CMAKE_CURRENT_LIST_DIR}/levels.cpp
   ${CMAKE_CURRENT_LIST_DIR}/words.cpp
   ${CMAKE_CURRENT_LIST_DIR}/text_report.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/text_summary.cpp
   ${CMAKE_CURRENT_LIST_DIR}/text_whatif.cpp
   ${CMAKE_CURRENT_LIST_DIR}/json_report.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/json_whatif.cpp
   ${CMAKE_CURRENT_LIST_DIR}/times_csv.cpp
   ${CMAKE_CURRENT_LIST_DIR}/progress.cpp
   ${CMAKE_CURRENT_LIST_DIR}/over_csv.cpp

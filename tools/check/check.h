@@ -1,7 +1,7 @@
 // orvik-check's findings about a plan: what the program makes of a mesh
 // file and an exit file, and what in them looks wrong. The files are read
-// once, with the program's own readers and walk (readMesh,
-// computeTravelTimesFrom), which hand every record and exit number to the
+// once, with the program's own readers and walk (readMesh, readExitList,
+// seedExitList), the readers handing every record and exit number to the
 // checker as they go; so the checker cannot count a record the program
 // drops or miss one it keeps. Uses (and overwrites) the global cell table.
 #pragma once

@@ -47,6 +47,11 @@ extern std::vector<std::string> joinLabels;
 constexpr int kMaxKinds = 64;
 extern std::vector<std::string> kindWords;
 
+// The index of `word` in `words` (kind words, level names, join labels),
+// added when it is new; past kMaxKinds entries, further words share the
+// last, which then reads `others`.
+std::int16_t wordIndex(std::vector<std::string>& words, std::string_view word, const char* others);
+
 // Leaves every note empty.
 void clearNotes();
 
@@ -94,7 +99,7 @@ void noteLevelTags(CellId c, std::string_view tags);
 // After the exits are read: the levels, their cells, exits and joins; and
 // the joins as the geodesic search's portals.
 void summariseLevels(CheckReport& r);
-void noteExitNumber(CellId exit, std::int64_t line, void* report);
+void noteExitNumber(const ExitNumber& number, void* report);
 void describeExitStop(const FieldFailure& failure, CheckReport& r);
 void checkExitsLeadOut(CheckReport& r);
 void summariseTimesAndExtent(CheckReport& r);
@@ -136,12 +141,7 @@ std::string progressLine(const char* what, std::int64_t done, std::int64_t total
 // split of the unreached is left to the caller.
 void tallyTimes(const float times[kSlotCount], TimeSummary& s);
 
-// The text report's sections after the findings, each appended to `out`.
-void appendLevels(std::string& out, const CheckReport& r);
-void appendTimes(std::string& out, const CheckReport& r);
-void appendGeodesic(std::string& out, const CheckReport& r);
-void appendBlocked(std::string& out, const CheckReport& r, int listed);
-void appendChosenDoors(std::string& out, const CheckReport& r);
-void appendLimit(std::string& out, const CheckReport& r, int listed);
-void appendExtent(std::string& out, const CheckReport& r);
-void appendResult(std::string& out, const CheckReport& r);
+// The text report's sections on what the options asked for (geodesic
+// times, each door blocked, the doors chosen with --block, a limit), appended
+// to `out`; each kind of list cut after `listed`.
+void appendWhatIfs(std::string& out, const CheckReport& r, int listed);

@@ -135,11 +135,11 @@ CheckReport checkCursors(TextCursor& mesh, TextCursor& exits, CheckReport r) {
   readMeshInto(mesh, r);
   noteReadError(mesh, r.meshOpened, r.meshError);
   checkPlacesAndNeighbours(r);
-  FieldFailure stop{};
-  ExitReading seen{noteExitNumber, &r, &stop};
-  computeTravelTimesFrom(exits, &seen);
+  ExitList list;
+  readExitList(exits, list, noteExitNumber, &r);
+  seedExitList(list);
   noteReadError(exits, r.exitOpened, r.exitError);
-  describeExitStop(stop, r);
+  describeExitStop(list.stop, r);
   checkExitsLeadOut(r);
   noteEmptyInputs(r);
   summariseLevels(r);

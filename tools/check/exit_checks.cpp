@@ -2,23 +2,24 @@
 // hands it over, where and why reading stopped, and exits of no use.
 #include "check_internal.h"
 
-void noteExitNumber(CellId e, std::int64_t line, void* report) {
+void noteExitNumber(const ExitNumber& number, void* report) {
   CheckReport& r = *static_cast<CheckReport*>(report);
+  const CellId e = number.exit;
   ++r.exits.numbersRead;
-  if (outsideTable(e)) {
+  if (number.outside) {
     ++r.exits.skippedOutside;
-    addFinding(r, FindingKind::ExitOutsideTable, InputFile::Exits, line, 0,
+    addFinding(r, FindingKind::ExitOutsideTable, InputFile::Exits, number.line, 0,
                {own("exit " + num(e) + " is outside 0 to " + num(kMaxCellId) + "; it is skipped.")});
     return;
   }
   ++r.exits.seeded;
-  if (exitLine[e] != 0) {
-    addFinding(r, FindingKind::RepeatedExit, InputFile::Exits, line, 0,
-               {own("exit " + num(e) + " is listed again (first on line " + num(exitLine[e]) +
+  if (number.firstLine != 0) {
+    addFinding(r, FindingKind::RepeatedExit, InputFile::Exits, number.line, 0,
+               {own("exit " + num(e) + " is listed again (first on line " + num(number.firstLine) +
                     "); the repeat changes nothing.")});
     return;
   }
-  exitLine[e] = line;
+  exitLine[e] = number.line;
   exitSlots[exitCount++] = e;
   ++r.exits.distinctExits;
 }

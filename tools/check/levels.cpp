@@ -1,29 +1,11 @@
 // Levels and the joins between them, as plan2mesh records them in field 11
 // (join_tags.h): the cells, exits and joins of each level, and the joins
 // handed to the geodesic search as portals.
-#include <nlohmann/json.hpp>
-
 #include "check_internal.h"
 #include "geodesic.h"
 #include "level_joins.h"
 
 namespace {
-
-using Json = nlohmann::ordered_json;
-
-// The entry of `word` in `words`, made when it is new; past kMaxKinds the
-// further words share the last entry.
-std::int16_t wordIndex(std::vector<std::string>& words, std::string_view word) {
-  for (std::size_t k = 0; k < words.size(); ++k) {
-    if (words[k] == word) return static_cast<std::int16_t>(k);
-  }
-  if (words.size() + 1 >= static_cast<std::size_t>(kMaxKinds)) {
-    if (words.size() + 1 == static_cast<std::size_t>(kMaxKinds)) words.emplace_back("(others)");
-    return kMaxKinds - 1;
-  }
-  words.emplace_back(word);
-  return static_cast<std::int16_t>(words.size() - 1);
-}
 
 // Cells of no named level go last, into the entry after the named ones.
 std::size_t levelSlot(CellId c) {
@@ -46,28 +28,14 @@ void addJoinEnd(LevelSummary& level, CellId c, CellId other) {
   level.joins.push_back(LevelJoin{label, kind, 1, levelNameOf(other), towardOf[c], runsOf[c]});
 }
 
-std::string shownName(const std::string& name) {
-  return name.empty() ? "(no level)" : plainText(name, kQuoteBytes);
-}
-
-std::string joinText(const LevelJoin& j) {
-  std::string text = plainText(j.label, kQuoteBytes) + " (" + plainText(j.kind, kQuoteBytes);
-  if (j.runs != Travel::None) text += std::string(" running ") + travelWord(j.runs);
-  text += ", " + plural(j.cells, "cell", "cells") + ", ";
-  if (j.toward != Travel::None) text += std::string(travelWord(j.toward)) + " ";
-  return text + "to " + shownName(j.toLevel) + ")";
-}
-
-Json travelJson(Travel way) { return way == Travel::None ? Json(nullptr) : Json(travelWord(way)); }
-
 }  // namespace
 
 void noteLevelTags(CellId c, std::string_view tags) {
   const std::string level = recordLevel(tags);
-  levelOf[c] = level.empty() ? -1 : wordIndex(levelNames, level);
+  levelOf[c] = level.empty() ? -1 : wordIndex(levelNames, level, "(others)");
   const RecordJoin join = readRecordJoin(tags);
   const bool end = join.end && !join.label.empty();
-  endLabelOf[c] = end ? wordIndex(joinLabels, join.label) : -1;
+  endLabelOf[c] = end ? wordIndex(joinLabels, join.label, "(others)") : -1;
   towardOf[c] = end ? join.toward : Travel::None;
   runsOf[c] = end ? join.runs : Travel::None;
 }
@@ -92,35 +60,4 @@ void summariseLevels(CheckReport& r) {
   }
   if (levels.back().cells == 0) levels.pop_back();
   r.levels = std::move(levels);
-}
-
-void appendLevels(std::string& out, const CheckReport& r) {
-  if (r.levels.empty()) return;
-  out += "Levels (as the records name them; top first as plan2mesh lists them)\n";
-  for (const LevelSummary& level : r.levels) {
-    out += "  " + shownName(level.name) + ": " + plural(level.cells, "cell", "cells") + ", " +
-           plural(level.exits, "exit", "exits") + "; ";
-    if (level.joins.empty()) out += "no joins";
-    for (std::size_t j = 0; j < level.joins.size(); ++j) {
-      out += (j == 0 ? "joins " : ", ") + joinText(level.joins[j]);
-    }
-    out += ".\n";
-  }
-}
-
-void addLevelsJson(Json& report, const CheckReport& r) {
-  Json list = Json::array();
-  for (const LevelSummary& level : r.levels) {
-    Json joins = Json::array();
-    for (const LevelJoin& j : level.joins) {
-      joins.push_back(Json{{"label", j.label}, {"kind", j.kind}, {"cells", j.cells},
-                           {"toLevel", j.toLevel}, {"toward", travelJson(j.toward)},
-                           {"runs", travelJson(j.runs)}});
-    }
-    list.push_back(Json{{"name", level.name.empty() ? Json(nullptr) : Json(level.name)},
-                        {"cells", level.cells},
-                        {"exits", level.exits},
-                        {"joins", joins}});
-  }
-  report["levels"] = list;
 }

@@ -22,20 +22,6 @@ std::string separatorHint(char c) {
   return ": fields must be separated by white space.";
 }
 
-// The kind word's entry in kindWords, made when it is new; the kinds past
-// kMaxKinds share the last entry.
-std::int16_t kindIndex(std::string_view word) {
-  for (std::size_t k = 0; k < kindWords.size(); ++k) {
-    if (kindWords[k] == word) return static_cast<std::int16_t>(k);
-  }
-  if (kindWords.size() + 1 >= static_cast<std::size_t>(kMaxKinds)) {
-    if (kindWords.size() + 1 == static_cast<std::size_t>(kMaxKinds)) kindWords.emplace_back("(other kinds)");
-    return kMaxKinds - 1;
-  }
-  kindWords.emplace_back(word);
-  return static_cast<std::int16_t>(kindWords.size() - 1);
-}
-
 // "line:column", as plan2mesh writes the place of a cell in its plan.
 bool isPlanPlace(std::string_view word) {
   const std::size_t colon = word.find(':');
@@ -89,7 +75,7 @@ void noteMeshRecord(const MeshRecord& rec, void* report) {
   recordLine[c] = rec.line;
   gridColumn[c] = rec.column;
   gridRow[c] = rec.row;
-  kindOf[c] = kindIndex(rec.kind.view());
+  kindOf[c] = wordIndex(kindWords, rec.kind.view(), "(other kinds)");
   noteLevelTags(c, rec.tags.view());
   noteDoorName(c, rec.tags.view());
   placeOf[c] = isPlanPlace(rec.place.view()) ? std::string(rec.place.view()) : std::string();

@@ -1,7 +1,13 @@
-// The report for a person at a terminal: plain lines, every piece of file
-// text quoted, cut and escaped so that no byte of a file can break a line or
-// reach the terminal as a control character.
+// The report for a person at a terminal: the files as read, the plan, the
+// exits, the levels, the travel times, the what-ifs (text_whatif.cpp), the
+// extent and the result, in plain lines, every piece of file text quoted,
+// cut and escaped so that no byte of a file can break a line or reach the
+// terminal as a control character.
+#include <algorithm>
+#include <cstdio>
+
 #include "check_internal.h"
+#include "color/color.h"
 
 namespace {
 
@@ -100,6 +106,103 @@ void appendExits(std::string& out, const CheckReport& r, int listed) {
   appendFindings(out, r, Section::Exits, listed);
 }
 
+constexpr int kDrawnCells = kMaxCellId;                        // cells 1..kMaxCellId
+
+bool loadProblems(const CheckReport& r) {
+  for (int k = 0; k <= static_cast<int>(kLastLoadFinding); ++k) {
+    if (r.findingCounts[k] > 0) return true;
+  }
+  return false;
+}
+
+std::string shownName(const std::string& name) {
+  return name.empty() ? "(no level)" : plainText(name, kQuoteBytes);
+}
+
+std::string joinText(const LevelJoin& j) {
+  std::string text = plainText(j.label, kQuoteBytes) + " (" + plainText(j.kind, kQuoteBytes);
+  if (j.runs != Travel::None) text += std::string(" running ") + travelWord(j.runs);
+  text += ", " + plural(j.cells, "cell", "cells") + ", ";
+  if (j.toward != Travel::None) text += std::string(travelWord(j.toward)) + " ";
+  return text + "to " + shownName(j.toLevel) + ")";
+}
+
+void appendLevels(std::string& out, const CheckReport& r) {
+  if (r.levels.empty()) return;
+  out += "Levels (as the records name them; top first as plan2mesh lists them)\n";
+  for (const LevelSummary& level : r.levels) {
+    out += "  " + shownName(level.name) + ": " + plural(level.cells, "cell", "cells") + ", " +
+           plural(level.exits, "exit", "exits") + "; ";
+    if (level.joins.empty()) out += "no joins";
+    for (std::size_t j = 0; j < level.joins.size(); ++j) {
+      out += (j == 0 ? "joins " : ", ") + joinText(level.joins[j]);
+    }
+    out += ".\n";
+  }
+}
+
+void appendTimes(std::string& out, const CheckReport& r) {
+  const TimeSummary& s = r.times;
+  out += "Travel times (" + num(static_cast<int>(kStepTime)) +
+         " s a move through an open side, computed up to " + num(kLongestTime) + " s)\n";
+  out += "  " + plural(s.cells, "cell", "cells") + ": " + num(s.reached) + " reached, " +
+         num(s.unreached) + " unreached";
+  if (s.unreached > 0) {
+    out += " (" + num(s.beyondCutoff) + " farther than " + num(kLongestTime) + " s, " +
+           num(s.noPath) + " with no way to an exit)";
+  }
+  out += ".\n";
+  if (s.reached > 0) {
+    out += "  " + num(s.fiveMinutesOrMore) + " reached cells take " +
+           num(static_cast<int>(kScaleMaxTime / kSecondsPerMinute)) +
+           " minutes or more; the largest time is " + num(static_cast<long long>(s.largest)) +
+           " s (" + fixed(s.largest / kSecondsPerMinute, 1) + " min).\n";
+    out += walkHistogram(s.perMinute);
+  }
+}
+
+void appendExtent(std::string& out, const CheckReport& r) {
+  const ExtentSummary& e = r.extent;
+  out += "Extent\n";
+  if (r.mesh.cellsStored > 0) {
+    out += "  Columns " + num(e.minColumn) + " to " + num(e.maxColumn) + ", rows " +
+           num(e.minRow) + " to " + num(e.maxRow) + "; the map reaches x = " +
+           shortestNumber(e.maxX) + ", y = " + shortestNumber(e.maxY) + " (map units, 2 a cell).\n";
+  }
+  out += "  " + num(r.mesh.cellsStored) + " of the " + num(kDrawnCells) +
+         " cell numbers in use (" + fixed(100.0 * r.mesh.cellsStored / kDrawnCells, 1) + " %)";
+  out += r.mesh.cellsStored > 0 ? "; the highest is " + num(e.highestCell) + ".\n" : ".\n";
+}
+
+void appendResult(std::string& out, const CheckReport& r) {
+  const int status = checkExitStatus(r);
+  std::int64_t notes = 0;
+  for (int k = static_cast<int>(kLastLoadFinding) + 1; k < kFindingKinds; ++k)
+    notes += r.findingCounts[k];
+  if (!r.agreesWithProgram) {
+    out +=
+        "Internal error: the checker's own count differs from what the program loaded; please "
+        "report this.\n";
+  }
+  if (!r.writeFailure.empty()) {
+    out += "Result: " + plainText(r.writeFailure) + " (exit status 2).\n";
+  } else if (status == 2) {
+    out += "Result: a file could not be read (exit status 2).\n";
+  } else if (status == 1 && loadProblems(r)) {
+    out += "Result: the program ignores part of the files or cannot use an exit (exit status 1).\n";
+  } else if (status == 1) {
+    const int over =
+        std::max({r.limitAllExits.over, r.limitAnyDoorBlocked.over, r.limitBlockedDoors.over});
+    out += "Result: " + plural(over, "cell is", "cells are") + " over the limit (exit status 1).\n";
+  } else {
+    out += std::string("Result: both files were read whole and every exit is of use") +
+           (r.options.limitGiven ? ", and no cell is over the limit" : "") + " (exit status 0).\n";
+  }
+  if (notes > 0)
+    out +=
+        "  " + plural(notes, "note", "notes") + " about the plan above do not change the status.\n";
+}
+
 }  // namespace
 
 std::string messageText(const Message& message) {
@@ -120,10 +223,7 @@ std::string formatTextReport(const CheckReport& r, int listed) {
   appendExits(out, r, listed);
   appendLevels(out, r);
   appendTimes(out, r);
-  appendGeodesic(out, r);
-  appendBlocked(out, r, listed);
-  appendChosenDoors(out, r);
-  appendLimit(out, r, listed);
+  appendWhatIfs(out, r, listed);
   appendExtent(out, r);
   out += '\n';
   appendResult(out, r);

@@ -11,7 +11,6 @@
 
 namespace {
 
-
 std::string seconds(float t) {
   return t == kUnreachedTime ? std::string("unreached") : fixed(t, t == static_cast<int>(t) ? 0 : 1) + " s";
 }
@@ -71,7 +70,6 @@ void appendLimitCase(std::string& out, const std::string& title, const LimitCase
   if (c.kinds.size() > shown) out += "    ... and " + num(c.kinds.size() - shown) + " more kinds\n";
 }
 
-}  // namespace
 
 void appendGeodesic(std::string& out, const CheckReport& r) {
   if (!r.options.geodesic) return;
@@ -183,4 +181,13 @@ void appendLimit(std::string& out, const CheckReport& r, int listed) {
            plural(static_cast<long long>(r.overCells.size()), "cell", "cells") +
            " over the limit with " + with + ".\n";
   }
+}
+
+}  // namespace
+
+void appendWhatIfs(std::string& out, const CheckReport& r, int listed) {
+  appendGeodesic(out, r);
+  appendBlocked(out, r, listed);
+  appendChosenDoors(out, r);
+  appendLimit(out, r, listed);
 }

@@ -1,4 +1,5 @@
-// The words the checker's messages are made of.
+// The words the checker's messages are made of, and the tables of words
+// (kinds, levels, join labels) read from the records.
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +13,18 @@ MessagePiece quote(std::string_view fileText, bool cut) {
 }
 
 MessagePiece quote(const KeptText& fileText) { return quote(fileText.view(), fileText.cut); }
+
+std::int16_t wordIndex(std::vector<std::string>& words, std::string_view word, const char* others) {
+  for (std::size_t k = 0; k < words.size(); ++k) {
+    if (words[k] == word) return static_cast<std::int16_t>(k);
+  }
+  if (words.size() + 1 >= static_cast<std::size_t>(kMaxKinds)) {
+    if (words.size() + 1 == static_cast<std::size_t>(kMaxKinds)) words.emplace_back(others);
+    return kMaxKinds - 1;
+  }
+  words.emplace_back(word);
+  return static_cast<std::int16_t>(words.size() - 1);
+}
 
 std::string num(long long value) { return std::to_string(value); }
 

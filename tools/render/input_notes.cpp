@@ -31,13 +31,6 @@ void countMeshRecord(const MeshRecord& record, void* notes) {
   if (n.skipped++ == 0) n.firstSkipped = InputNotes::Skip{record.cell, record.line};
 }
 
-void countExitNumber(CellId exit, std::int64_t line, void* notes) {
-  InputNotes& n = *static_cast<InputNotes*>(notes);
-  ++n.read;
-  if (!outsideTable(exit)) return;
-  if (n.skipped++ == 0) n.firstSkipped = InputNotes::Skip{exit, line};
-}
-
 std::vector<std::string> meshWarnings(const std::string& path, const MeshReading& reading,
                                       const FieldFailure& stop, const InputNotes& notes) {
   std::vector<std::string> lines;
@@ -74,21 +67,21 @@ std::vector<std::string> meshWarnings(const std::string& path, const MeshReading
   return lines;
 }
 
-std::vector<std::string> exitWarnings(const std::string& path, const FieldFailure& stop,
-                                      const InputNotes& notes) {
+std::vector<std::string> exitWarnings(const std::string& path, const ExitList& list) {
   std::vector<std::string> lines;
+  const FieldFailure& stop = list.stop;
   if (stop.result != FieldResult::EndOfText) {
     lines.push_back(at(path, stop.line) + quotedText(stop.text.view(), kShownBytes, stop.text.cut) +
                     ' ' + whyNot(stop.result) + "; reading stops there, after " +
-                    count(notes.read, "exit", "exits"));
+                    count(list.numbersRead, "exit", "exits"));
   }
-  if (notes.skipped > 0) {
-    lines.push_back(at(path, notes.firstSkipped.line) + "exit " +
-                    std::to_string(notes.firstSkipped.number) + " is outside 0 to " +
+  if (list.outside > 0) {
+    lines.push_back(at(path, list.firstOutside.line) + "exit " +
+                    std::to_string(list.firstOutside.exit) + " is outside 0 to " +
                     std::to_string(kMaxCellId) + "; " +
-                    count(notes.skipped, "exit is", "exits are") + " skipped");
+                    count(list.outside, "exit is", "exits are") + " skipped");
   }
-  if (notes.read == notes.skipped) {
+  if (list.numbersRead == list.outside) {
     lines.push_back(at(path, 0) + "no exit to walk from; every cell shows as unreached");
   }
   return lines;

@@ -109,7 +109,7 @@ void drawGlyphRun(const TableGlyph* glyphs, int firstChar, int lastChar,
 
 // ------------------------------------------------------------ input notes
 
-// What a reading of the mesh or exit file handed over, for its warnings.
+// What a reading of the mesh file handed over, for its warnings.
 struct InputNotes {
   struct Skip {
     std::int32_t number;  // the cell or exit number outside the table
@@ -120,9 +120,8 @@ struct InputNotes {
   Skip firstSkipped;     // the first of them
 };
 
-// MeshReading::onRecord and ExitReading::onExit with an InputNotes as context.
+// MeshReading::onRecord with an InputNotes as context.
 void countMeshRecord(const MeshRecord& record, void* notes);
-void countExitNumber(CellId exit, std::int64_t line, void* notes);
 
 // Pure: one warning line (without the program's name) for each way the
 // reading of the mesh at `path` left cells out: a header line over its
@@ -131,10 +130,9 @@ void countExitNumber(CellId exit, std::int64_t line, void* notes);
 std::vector<std::string> meshWarnings(const std::string& path, const MeshReading& reading,
                                       const FieldFailure& stop, const InputNotes& notes);
 
-// Pure: the same for the exit file: a stop at a field that is not a whole
-// number, exits skipped, no exit to walk from.
-std::vector<std::string> exitWarnings(const std::string& path, const FieldFailure& stop,
-                                      const InputNotes& notes);
+// Pure: the same for the exit file as readExitList left it: a stop at a
+// field that is not a whole number, exits skipped, no exit to walk from.
+std::vector<std::string> exitWarnings(const std::string& path, const ExitList& list);
 
 // ------------------------------------------------------------ times CSV
 

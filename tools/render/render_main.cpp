@@ -75,29 +75,13 @@ void loadMesh(const std::string& path, bool keepWords) {
   fillQuadVertices();
 }
 
-// What the walk's reading of an exit file hands over: the counts for the
-// warnings and the exits themselves, so that a pipe is read only once.
-struct ExitsSeen {
-  InputNotes notes;
-  std::vector<CellId>* exits;
-};
-
-void countAndList(CellId exit, std::int64_t line, void* context) {
-  ExitsSeen& seen = *static_cast<ExitsSeen*>(context);
-  countExitNumber(exit, line, &seen.notes);
-  listExit(exit, line, seen.exits);
-}
-
 void walkFromExits(const std::string& path, std::vector<CellId>& exits) {
   TextCursor in = makeCursor("");
   const bool opened = openInput(path, in);
-  exits.clear();
-  ExitsSeen both{InputNotes{}, &exits};
-  InputNotes& notes = both.notes;
-  FieldFailure stop{};
-  ExitReading seen{countAndList, &both, &stop};
-  computeTravelTimesFrom(in, &seen);
-  if (opened && in.readError == 0) warnAll(exitWarnings(path, stop, notes));
+  ExitList list;
+  computeTravelTimesFrom(in, list);
+  exits = list.exits;
+  if (opened && in.readError == 0) warnAll(exitWarnings(path, list));
   finishInput(path, in, opened);
 }
 
@@ -187,11 +171,15 @@ std::string regionName(const ReportRegion& r) {
 // plan's are the drawn ones where it has no file of its own to compare.
 std::vector<ReportDoor> reportDoors(const RenderJob& job, const Loaded& loaded) {
   std::vector<CellId> drawn = loaded.walkedExits;
-  std::vector<CellId> plan;
-  if (!job.timesPath.empty()) readExitList(job.exitPath.c_str(), drawn);
-  if (job.planExitPath.empty() || sameFile(job.planExitPath.c_str(), job.exitPath.c_str()) ||
-      !readExitList(job.planExitPath.c_str(), plan)) {
-    plan = drawn;
+  ExitList list;
+  if (!job.timesPath.empty()) {
+    readExitFile(job.exitPath.c_str(), list);  // one that cannot be opened lists none
+    drawn = list.exits;
+  }
+  std::vector<CellId> plan = drawn;
+  if (!job.planExitPath.empty() && !sameFile(job.planExitPath.c_str(), job.exitPath.c_str()) &&
+      readExitFile(job.planExitPath.c_str(), list)) {
+    plan = list.exits;
   }
   return groupReportDoors(plan, drawn);
 }

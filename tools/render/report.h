@@ -31,15 +31,6 @@ void clearRecordFacts();
 // door name. `context` is unused.
 void noteRecordFacts(const MeshRecord& record, void* context);
 
-// An exit reading's onExit: adds `exit` to the std::vector<CellId> at
-// `exits` when it names a slot of the table.
-void listExit(CellId exit, std::int64_t line, void* exits);
-
-// The exit numbers of an exit file inside the table, in file order;
-// reading ends where the program's reading ends. False, with errno set,
-// when the file cannot be opened (then `exits` is empty).
-bool readExitList(const char* path, std::vector<CellId>& exits);
-
 // Exit cells a move joins (both facing sides open), as orvik-check groups
 // them, numbered as it numbers them for the same exit file.
 struct ReportDoor {

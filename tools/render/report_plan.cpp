@@ -57,22 +57,6 @@ void noteRecordFacts(const MeshRecord& record, void*) {
                                       : -1;
 }
 
-void listExit(CellId exit, std::int64_t, void* exits) {
-  if (!outsideTable(exit)) static_cast<std::vector<CellId>*>(exits)->push_back(exit);
-}
-
-bool readExitList(const char* path, std::vector<CellId>& exits) {
-  exits.clear();
-  TextCursor in = makeCursor("");
-  if (!openFileCursor(path, in)) return false;
-  CellId exit = 0;
-  std::int64_t line = 0;
-  FieldFailure failure{};
-  while (readExitRecord(in, exit, line, failure)) listExit(exit, line, &exits);
-  closeCursor(in);
-  return true;
-}
-
 std::vector<ReportDoor> groupReportDoors(const std::vector<CellId>& planExits,
                                          const std::vector<CellId>& drawnExits) {
   std::vector<CellId> all;  // plan's exits in file order, then the drawn ones it lacks, once each
