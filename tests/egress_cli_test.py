@@ -18,6 +18,9 @@ import unittest
 from pathlib import Path
 
 sys.dont_write_bytecode = True
+sys.path.insert(0, str(Path(__file__).resolve().parent / "e2e"))
+import orvik_drive  # noqa: E402  (its PNG reader)
+
 ARGS = None
 
 PLAN = """EE....
@@ -158,6 +161,19 @@ class Outputs(unittest.TestCase):
         r = run("--plan", str(f.dir), "--chart", f.path("chart.png"))
         self.assertIn(r.returncode, (0, 1), r.stderr)
         self.assertEqual(Path(f.path("chart.png")).read_bytes()[:8], b"\x89PNG\r\n\x1a\n")
+
+    def test_chart_legend_keeps_door_names_inside_the_picture(self):
+        # Door names in the legend used to run off the picture's right edge
+        # ("door 2 "Market Street st" on the sample); a name too long for the
+        # widest legend is cut with "...". Each door's own column of pixels
+        # at the right edge must stay white.
+        for name in ("Market Street stair", "The very long name of the only street entrance here"):
+            f = Folder("chart-names", plan=PLAN + "# door " + name + " = 1:1\n")
+            r = run("--plan", str(f.dir), "--chart", f.path("chart.png"))
+            self.assertIn(r.returncode, (0, 1), r.stderr)
+            width, height, rows = orvik_drive.read_png(Path(f.path("chart.png")))
+            edge = [rows[y][x] for y in range(height) for x in range(width - 4, width)]
+            self.assertEqual(set(edge), {(255, 255, 255)}, name)
 
     def test_times_are_drawn_by_orvik_render(self):
         f = Folder("render")

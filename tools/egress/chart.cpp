@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "egress.h"
 #include "files/output_file.h"
@@ -17,6 +19,10 @@ namespace {
 constexpr int kWidth = 900;   // px
 constexpr int kHeight = 540;  // px
 constexpr double kLeft = 80, kRight = 190, kTop = 50, kBottom = 60;  // px, margins of the plot
+constexpr double kMaxRight = kWidth / 3.0;  // px, the widest the legend's margin grows
+constexpr double kLegendText = 46;          // px from the plot's right edge to a legend label
+constexpr double kLegendPad = 10;           // px kept free right of the widest label
+constexpr double kLegendFont = 12;          // px
 constexpr double kDoorColours[][3] = {{0.12, 0.47, 0.71}, {1.00, 0.50, 0.05}, {0.17, 0.63, 0.17},
                                       {0.84, 0.15, 0.16}, {0.58, 0.40, 0.74}, {0.55, 0.34, 0.29},
                                       {0.89, 0.47, 0.76}, {0.50, 0.50, 0.50}, {0.74, 0.74, 0.13},
@@ -35,7 +41,8 @@ double tickStep(double range) {
 
 struct Frame {
   double maxSeconds, maxPeople;  // s, persons at the plot's far edges
-  double x(double s) const { return kLeft + s / maxSeconds * (kWidth - kLeft - kRight); }
+  double right;                  // px, the margin right of the plot, the legend's
+  double x(double s) const { return kLeft + s / maxSeconds * (kWidth - kLeft - right); }
   double y(double p) const { return kHeight - kBottom - p / maxPeople * (kHeight - kTop - kBottom); }
 };
 
@@ -94,30 +101,67 @@ void drawSeries(cairo_t* cr, const Frame& f, const OutCurve& c, int door, double
   cairo_stroke(cr);
 }
 
-void legendLine(cairo_t* cr, int row, const std::string& label, double width) {
+double textWidth(cairo_t* cr, const std::string& words) {
+  cairo_text_extents_t e;
+  cairo_text_extents(cr, words.c_str(), &e);
+  return e.x_advance;
+}
+
+// The label cut with "..." at a UTF-8 character's start until it fits.
+std::string fitted(cairo_t* cr, const std::string& label, double room) {
+  if (textWidth(cr, label) <= room) return label;
+  std::string cut = label;
+  while (!cut.empty()) {  // one whole character a turn: its continuation bytes, then its lead
+    while (!cut.empty() && (static_cast<unsigned char>(cut.back()) & 0xC0) == 0x80) cut.pop_back();
+    if (!cut.empty()) cut.pop_back();
+    if (textWidth(cr, cut + "...") <= room) return cut + "...";
+  }
+  return "...";
+}
+
+// Labels of the legend, in its order after "everyone": the doors drawn.
+std::vector<std::string> doorLabels(const EgressReport& r) {
+  std::vector<std::string> labels;
+  for (std::size_t d = 0; d < r.on->doorBlocked.size(); ++d) {
+    if (!r.on->doorBlocked[d]) labels.push_back("door " + doorLabel(*r.on, static_cast<int>(d)));
+  }
+  return labels;
+}
+
+// The legend's margin: wide enough for its widest label, at most kMaxRight.
+double legendMargin(cairo_t* cr, const std::vector<std::string>& labels) {
+  cairo_set_font_size(cr, kLegendFont);
+  double widest = textWidth(cr, "everyone");
+  for (const std::string& l : labels) widest = std::max(widest, textWidth(cr, l));
+  return std::min(kMaxRight, std::max(kRight, kLegendText + widest + kLegendPad));
+}
+
+void legendLine(cairo_t* cr, const Frame& f, int row, const std::string& label, double width) {
   const double y = kTop + 10 + 20 * row;
   cairo_set_line_width(cr, width);
-  cairo_move_to(cr, kWidth - kRight + 15, y - 4);
-  cairo_line_to(cr, kWidth - kRight + 40, y - 4);
+  cairo_move_to(cr, kWidth - f.right + 15, y - 4);
+  cairo_line_to(cr, kWidth - f.right + 40, y - 4);
   cairo_stroke(cr);
   cairo_set_source_rgb(cr, 0, 0, 0);
-  text(cr, kWidth - kRight + 46, y, label, 0.0);
+  text(cr, kWidth - f.right + kLegendText, y, fitted(cr, label, f.right - kLegendText - kLegendPad), 0.0);
 }
 
 void drawCurve(cairo_t* cr, const OutCurve& c, const EgressReport& r) {
   const double lastSecond = c.seconds.empty() ? 1.0 : c.seconds.back();
   const double limit = r.scenario->everyoneOutLimit.value;
-  Frame f{std::max({lastSecond, limit, 1.0}) * 1.05, std::max(r.outcome.placed, 1.0) * 1.05};
+  cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+  const std::vector<std::string> labels = doorLabels(r);
+  Frame f{std::max({lastSecond, limit, 1.0}) * 1.05, std::max(r.outcome.placed, 1.0) * 1.05,
+          legendMargin(cr, labels)};
   f.maxSeconds = std::ceil(f.maxSeconds / tickStep(f.maxSeconds)) * tickStep(f.maxSeconds);
   f.maxPeople = std::ceil(f.maxPeople / tickStep(f.maxPeople)) * tickStep(f.maxPeople);
   cairo_set_source_rgb(cr, 1, 1, 1);
   cairo_paint(cr);
-  cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
   drawAxes(cr, f);
   cairo_set_font_size(cr, 16);
   const std::size_t slash = r.scenarioPath.find_last_of('/');
   text(cr, kLeft, 30, "People out over time: " + r.scenarioPath.substr(slash == std::string::npos ? 0 : slash + 1), 0.0);
-  cairo_set_font_size(cr, 12);
+  cairo_set_font_size(cr, kLegendFont);
   int row = 0;
   for (std::size_t d = 0; d < r.on->doorBlocked.size(); ++d) {
     if (r.on->doorBlocked[d]) continue;
@@ -126,13 +170,14 @@ void drawCurve(cairo_t* cr, const OutCurve& c, const EgressReport& r) {
     drawSeries(cr, f, c, static_cast<int>(d), 1.5);
     if (row < 20) {
       cairo_set_source_rgb(cr, rgb[0], rgb[1], rgb[2]);
-      legendLine(cr, ++row, "door " + doorLabel(*r.on, static_cast<int>(d)), 1.5);
+      legendLine(cr, f, row + 1, labels[static_cast<std::size_t>(row)], 1.5);
+      ++row;
     }
   }
   cairo_set_source_rgb(cr, 0, 0, 0);
   drawSeries(cr, f, c, -1, 3.0);
   cairo_set_source_rgb(cr, 0, 0, 0);
-  legendLine(cr, 0, "everyone", 3.0);
+  legendLine(cr, f, 0, "everyone", 3.0);
   if (r.outcome.everyoneOut != kNever && !c.seconds.empty()) {
     cairo_set_font_size(cr, 13);
     text(cr, f.x(c.seconds.back()) + 6, f.y(c.out.back()) + 4,

@@ -147,7 +147,7 @@ std::string largePlanAdvice(std::int64_t cells, const std::string& smaller) {
   std::snprintf(text, sizeof text,
                 "The plan has %lld cells, more than the %d cell numbers of this build's table "
                 "(plan2mesh and orvik would refuse or drop the rest). %s, or build with "
-                "-DORVIK_MAX_CELL_ID=%lld or more (see the README, \"Larger plans\").",
+                "-DORVIK_MAX_CELL_ID=%lld or more (see docs/performance.md, \"Plans of up to 1,000,000 cells\").",
                 static_cast<long long>(cells), static_cast<int>(kMaxCellId), smaller.c_str(),
                 static_cast<long long>(cells));
   return text;
