@@ -145,7 +145,7 @@ bool addLayerRule(RoleTable& table, const std::string& text, std::string& error)
   return true;
 }
 
-bool loadRoleFile(RoleTable& table, const std::string& path, LevelsSpec& levels, std::string& error) {
+bool loadRoleFile(RoleTable& table, const std::string& path, LevelsSetup& levels, std::string& error) {
   struct stat info {};
   if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kMaxRoleFileBytes) {
     error = path + ": not a readable roles file of at most 1 MiB";

@@ -89,7 +89,7 @@ bool parseDxf2planArgs(int argc, const char* const* argv, DxfOptions& options, s
   }
   // A file's rules go after every --layer, whatever the order on the line.
   for (const std::string& file : roleFiles) {
-    LevelsSpec levels;
+    LevelsSetup levels;
     if (!loadRoleFile(options.roles, file, levels, error)) return false;
     if (levels.levels.empty()) continue;
     options.levels = levels;

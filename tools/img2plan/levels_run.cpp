@@ -24,7 +24,7 @@ void cellOfPixel(std::size_t level, double x, double y, std::int32_t& column, st
 
 }  // namespace
 
-bool loadLevelsFile(const std::string& path, LevelsSpec& levels, std::string& error) {
+bool loadLevelsFile(const std::string& path, LevelsSetup& levels, std::string& error) {
   struct stat info {};
   if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kMaxLevelsFileBytes) {
     error = path + ": not a readable levels file of at most 1 MiB";
@@ -51,12 +51,12 @@ bool loadLevelsFile(const std::string& path, LevelsSpec& levels, std::string& er
   return true;
 }
 
-int runImgLevels(const LevelsSpec& levels, const std::string& dir, const Palette& palette, const std::string& planPath,
+int runImgLevels(const LevelsSetup& levels, const std::string& dir, const Palette& palette, const std::string& planPath,
                  double cell) {
   std::vector<LevelGrid> grids;
   std::vector<PictureLevel> sizes;
   std::int64_t cells = 0;
-  for (const LevelSpec& level : levels.levels) {
+  for (const LevelSetup& level : levels.levels) {
     const std::string path = level.source.empty() || level.source[0] == '/' ? level.source : dir + level.source;
     Picture picture;
     std::string error;

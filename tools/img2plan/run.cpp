@@ -89,7 +89,7 @@ int runImg2plan(int argc, const char* const* argv) {
     return 0;
   }
   if (args.tolerance >= 0) palette.tolerance = args.tolerance;
-  LevelsSpec levels;
+  LevelsSetup levels;
   if (!args.levelsFile.empty()) {
     if (!loadLevelsFile(args.levelsFile, levels, error)) {
       std::fprintf(stderr, "img2plan: %s\n%s", error.c_str(), kUsage);
