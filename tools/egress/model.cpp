@@ -55,15 +55,18 @@ void prepareCells(FlowState& s, const PlanGraph& g, const EgressInput& in) {
   s.out = 0.0;
 }
 
-// `persons` enter cell c in step t: they have crossed it after its dwell,
-// at the speed of the way they will leave it.
-void enter(FlowState& s, std::size_t c, double persons, int t) {
+// `persons` enter cell c in the step whose slot of the ring is `now`
+// (step % ringSize): they have crossed it after its dwell, at the speed of
+// the way they will leave it. A dwell is shorter than the ring by at least
+// two steps, so a slot wraps round once at most.
+void enter(FlowState& s, std::size_t c, double persons, int now) {
   const std::size_t k = leavingFigure(s, c);
   const std::size_t base = c * static_cast<std::size_t>(s.ringSize);
-  const int whole = t + s.dwellWhole[k];
+  const auto wrap = [&](int slot) { return static_cast<std::size_t>(slot < s.ringSize ? slot : slot - s.ringSize); };
+  const int whole = now + s.dwellWhole[k];
   const double part = s.dwellPart[k];
-  s.ring[base + static_cast<std::size_t>(whole % s.ringSize)] += persons * (1.0 - part);
-  if (part > 0.0) s.ring[base + static_cast<std::size_t>((whole + 1) % s.ringSize)] += persons * part;
+  s.ring[base + wrap(whole)] += persons * (1.0 - part);
+  if (part > 0.0) s.ring[base + wrap(whole + 1)] += persons * part;
   s.people[c] += persons;
   setLive(s, c);
 }
@@ -153,9 +156,10 @@ void moveSends(FlowState& s, int t) {
     s.people[c] = std::max(0.0, s.people[c] - moved);
     s.outNow[c] = moved;
   });
+  const int now = t % s.ringSize;
   for (const std::int32_t target : s.targets) {
     const auto c = static_cast<std::size_t>(target);
-    if (s.arrive[c] > 0.0) enter(s, c, s.arrive[c], t);
+    if (s.arrive[c] > 0.0) enter(s, c, s.arrive[c], now);
     s.arrive[c] = 0.0;
     s.demand[c] = 0.0;
   }
