@@ -38,6 +38,7 @@ struct FlowState {
   // capacity, so a step leaves it as it is and visits only these.
   std::vector<std::uint64_t> live{};   // bit c % 64 of word c / 64: cell c is live
   std::vector<std::int32_t> targets{}; // cells sent to in this step, in the order first sent to
+  std::int64_t visits = 0;             // live cells the steps visited so far
   // Routes.
   MovesInto into{};
   CostWalk nearest{};             // the walk with free crossing times, fixed

@@ -95,6 +95,7 @@ double sideCapacity(const FlowState& s, std::size_t from, int k, std::size_t to)
 void gatherSends(FlowState& s, int t) {
   const auto slot = static_cast<std::size_t>(t % s.ringSize);
   forLiveCells(s, [&](std::size_t c) {
+    ++s.visits;
     double& due = s.ring[c * static_cast<std::size_t>(s.ringSize) + slot];
     s.ready[c] += due;
     due = 0.0;
@@ -300,6 +301,7 @@ EgressOutcome runOpen(const PlanGraph& graph, const EgressInput& input, const St
   }
   r.steps = t;
   r.out = s.out;
+  r.cellVisits = s.visits;
   const double left = onPlan(s);
   if (left < kPersonTrace) r.everyoneOut = input.preMovementSeconds + t * s.dt;
   for (std::size_t d = 0; d < r.doors.size(); ++d) r.doors[d].people = s.doorOut[d];
