@@ -6,10 +6,13 @@
 #include <cmath>
 #include <deque>
 #include <fstream>
+#include <map>
 #include <set>
+#include <sstream>
 
 #include "dxf_read.h"
 #include "geometry.h"
+#include "plan2mesh.h"
 #include "plan_grid.h"
 #include "raster.h"
 #include "roles.h"
@@ -256,8 +259,9 @@ TEST(Roles, PatternsRulesAndFilesInTheirOrder) {
 }
 
 TEST(PlanGrid, TextHoldsWallsOnTheLeftAndBottomAndSaysWhatItCannot) {
-  // 4 by 2: bottom row exit, floor, stair with a left wall, rock; top row
-  // floor with a bottom wall, escalator, floor with both walls, platform.
+  // 4 by 2: bottom row exit with a left wall, floor, stair with a left
+  // wall, rock; top row floor with a bottom wall, escalator, floor with
+  // both walls, platform.
   PlanGrid grid = makePlanGrid(4, 2);
   const CellKind kinds[] = {CellKind::Exit, CellKind::Floor, CellKind::Stair, CellKind::Rock,
                             CellKind::Floor, CellKind::Escalator, CellKind::Floor, CellKind::Platform};
@@ -265,12 +269,41 @@ TEST(PlanGrid, TextHoldsWallsOnTheLeftAndBottomAndSaysWhatItCannot) {
   grid.walls = {kLeftSide, 0, kLeftSide, kLeftSide, kBottomSide, 0, kLeftSide | kBottomSide, 0};
   const char escalator = planCharFor(CellKind::Escalator, false, false);
   const std::string text = planText(grid, {"made here"});
-  EXPECT_EQ(text, std::string("# made here\n_") + (escalator != 0 ? escalator : '.') + "Lp\nE.S\n");
-  const std::vector<UnwritableSide> sides = unwritableSides(grid);
-  ASSERT_EQ(sides.size(), 1u);  // the exit's left wall; rock keeps none
-  EXPECT_EQ(sides[0].column, 0);
-  EXPECT_EQ(sides[0].row, 0);
-  EXPECT_EQ(sides[0].side, kLeftSide);
+  EXPECT_EQ(text, std::string("# made here\n_") + (escalator != 0 ? escalator : '.') + "Lp\ne.S\n");
+  // Every wall is held now, the exit's too; rock keeps none and says nothing.
+  EXPECT_TRUE(unwritableSides(grid).empty());
+}
+
+// The exit letters with walls go through plan2mesh with the walls kept:
+// a 3 by 2 grid with an exit of each kind of wall, worked out by hand from
+// the mesh's left and bottom wall fields (9 and 10).
+TEST(PlanGrid, ExitWallsRoundTripThroughPlan2mesh) {
+  PlanGrid grid = makePlanGrid(3, 2);
+  grid.kinds = {CellKind::Exit, CellKind::Exit, CellKind::Floor,
+                CellKind::Exit, CellKind::Floor, CellKind::Exit};
+  grid.walls = {kBottomSide, kLeftSide | kBottomSide, kLeftSide, kLeftSide, 0, 0};
+  const std::string text = planText(grid, {});
+  EXPECT_EQ(text, "e.E\nfF|\n");
+  EXPECT_TRUE(unwritableSides(grid).empty());
+  Plan plan;
+  PlanError error;
+  ASSERT_TRUE(parsePlan(text, plan, error));
+  // Mesh records: cell right bottom left top column row kind lw bw ...;
+  // by (column, row) from the bottom left: the kind and both walls.
+  std::map<std::pair<int, int>, std::string> cells;
+  std::istringstream mesh(formatMesh(plan));
+  std::string line;
+  for (int header = 0; header < 3; ++header) std::getline(mesh, line);
+  while (std::getline(mesh, line)) {
+    std::istringstream fields(line);
+    std::string f[10];
+    for (std::string& field : f) fields >> field;
+    cells[{std::stoi(f[5]), std::stoi(f[6])}] = f[7] + " " + f[8] + " " + f[9];
+  }
+  const std::map<std::pair<int, int>, std::string> want = {
+      {{1, 1}, "exit 0 1"}, {{2, 1}, "exit 1 1"}, {{3, 1}, "floor 1 0"},
+      {{1, 2}, "exit 1 0"}, {{2, 2}, "floor 0 0"}, {{3, 2}, "exit 0 0"}};
+  EXPECT_EQ(cells, want);
 }
 
 TEST(PlanGrid, LargePlansSayWhatWouldFit) {

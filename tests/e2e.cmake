@@ -35,7 +35,7 @@ set_tests_properties(e2e.HugeAndEndlessInputs PROPERTIES LABELS "e2e;memcap")
 # orvik-render against the window (label e2e, in Xvfb), and on its own
 # (label render: no X server, DISPLAY unset by the driver).
 foreach(case WindowStart WindowKeys WindowStation Arguments Unwritable TimesColours Batch
-    WhatIfPictures Limits BrokenInputs)
+    WhatIfPictures Limits BrokenInputs PlanFile)
   add_test(NAME render.${case}
     COMMAND ${Python3_EXECUTABLE} ${ORVIK_E2E_DIR}/render_cases.py
       --render $<TARGET_FILE:orvik-render> --orvik $<TARGET_FILE:orvik>

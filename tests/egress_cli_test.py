@@ -221,6 +221,77 @@ class Refusals(unittest.TestCase):
                       "reading stops here, the records before it are used", r.stderr)
 
 
+class PlanFile(unittest.TestCase):
+    """--plan FILE.plan: converted on the fly into a temporary folder that
+    is gone afterwards, the scenario NAME.toml beside NAME.plan, else
+    station.toml there; refusals in one line with status 2."""
+
+    def setUp(self):
+        self.tmp = Path(ARGS.scratch) / "plan-file-tmp"
+        shutil.rmtree(self.tmp, ignore_errors=True)
+        self.tmp.mkdir(parents=True)
+
+    def run_plan(self, *args):
+        env = dict(os.environ, TMPDIR=str(self.tmp))
+        r = subprocess.run([ARGS.egress, *map(str, args)], capture_output=True, text=True, env=env)
+        self.assertEqual(list(self.tmp.iterdir()), [], "a temporary folder was left")
+        return r
+
+    def test_a_plan_file_gives_the_report_of_its_folder(self):
+        f = Folder("plan-file")
+        by_folder = json.loads(run("--plan", str(f.dir), "--json").stdout)
+        r = self.run_plan("--plan", f.path("station.plan"), "--json")
+        self.assertIn(r.returncode, (0, 1), r.stderr)
+        by_plan = json.loads(r.stdout)
+        self.assertEqual((by_plan["mesh"], by_plan["exits"], by_plan["plan"], by_plan["scenario"]),
+                         (f.path("station.plan"),) * 3 + (f.path("station.toml"),))
+        self.assertIsNone(by_folder["plan"])
+        for key in ("mesh", "exits", "plan"):
+            del by_plan[key], by_folder[key]
+        self.assertEqual(by_plan, by_folder)
+        text = self.run_plan("--plan", f.path("station.plan")).stdout
+        self.assertTrue(text.startswith(f"orvik-egress: {f.path('station.plan')} converted by plan2mesh, "
+                                        f"scenario {f.path('station.toml')}\n"), text[:200])
+
+    def test_the_plans_own_scenario_first_then_station_toml(self):
+        f = Folder("plan-scenario")
+        (f.dir / "depot.plan").write_text(PLAN)
+        (f.dir / "depot.toml").write_text(SCENARIO.replace("platform = 30", "platform = 1"))
+        r = self.run_plan("--plan", f.path("depot.plan"))
+        self.assertEqual(r.returncode, 1, r.stderr)  # depot.toml's tight limit
+        self.assertIn(f"scenario {f.path('depot.toml')}\n", r.stdout)
+        (f.dir / "depot.toml").unlink()
+        r = self.run_plan("--plan", f.path("depot.plan"))
+        self.assertEqual(r.returncode, 0, r.stderr)
+        self.assertIn(f"scenario {f.path('station.toml')}\n", r.stdout)
+        (f.dir / "station.toml").unlink()
+        r = self.run_plan("--plan", f.path("depot.plan"))
+        self.assertEqual((r.returncode, r.stdout), (2, ""))
+        self.assertEqual(r.stderr, f"orvik-egress: no scenario beside {f.path('depot.plan')}: neither "
+                                   f"{f.path('depot.toml')} nor {f.path('station.toml')}; give --scenario FILE\n")
+        (f.dir / "night.toml").write_text(SCENARIO)
+        r = self.run_plan("--plan", f.path("depot.plan"), "--scenario", f.path("night.toml"))
+        self.assertEqual(r.returncode, 0, r.stderr)
+        self.assertIn(f"scenario {f.path('night.toml')}\n", r.stdout)
+
+    def test_missing_bad_and_positional_are_refused_in_one_line(self):
+        f = Folder("plan-refused")
+        (f.dir / "bad.plan").write_text("E.x\n")
+        out = f.path("t.csv")
+        cases = ((["--plan", f.path("nowhere")], "nowhere is neither a folder with Mesh.csv and ExitGrid.dat"),
+                 (["--plan", f.path("nowhere.plan")], "cannot read " + f.path("nowhere.plan")),
+                 (["--plan", f.path("bad.plan")], "bad.plan:1:3: unknown character 'x'"),
+                 (["--plan", f.path("station.plan"), f.path("Mesh.csv")], "a file name without an option"),
+                 (["--plan", str(f.dir), f.path("Mesh.csv"), f.path("ExitGrid.dat")], "a file name without an option"))
+        for args, says in cases:
+            with self.subTest(args):
+                r = self.run_plan(*args, "--times", out)
+                self.assertEqual(r.returncode, 2, r.stdout)
+                self.assertEqual(r.stderr.count("\n"), 1, r.stderr)
+                self.assertTrue(r.stderr.startswith("orvik-egress: ") and says in r.stderr, r.stderr)
+                self.assertFalse(os.path.exists(out))
+
+
 def main():
     global ARGS
     parser = argparse.ArgumentParser()

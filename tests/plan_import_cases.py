@@ -297,16 +297,24 @@ class DxfShapes(unittest.TestCase):
                     self.assertEqual(any(abs(x - a) < 1e-6 and abs(y - b) < 1e-6 for a, b in got), inside, (x, y))
 
     def test_a_wall_beside_an_exit_is_reported_not_dropped(self):
-        # The wall at x = 1 would stand on the exit cell's left side, and an
-        # exit cell carries no wall.
+        # The wall at x = 1 stands on the exit cell's left side: the exit is
+        # written as 'e', an exit with a left wall, and plan2mesh keeps the
+        # wall (field 9 of the exit's record) where a lone 'E' had none.
         doc, msp = new_drawing()
         msp.add_lwpolyline([(0, 0), (2, 0), (2, 1), (0, 1)], close=True, dxfattribs={"layer": "A-FLOR"})
         msp.add_lwpolyline([(1, 0), (1.5, 0), (1.5, 0.5), (1, 0.5)], close=True, dxfattribs={"layer": "A-EXIT"})
         msp.add_line((1, 0), (1, 0.5), dxfattribs={"layer": "A-WALL"})
         done, plan = run_dxf2plan(doc, "shapes/exitwall")
         self.assertEqual(done.returncode, 0, done.stderr)
-        self.assertEqual(body(plan), ["....", "..E."])
-        self.assertRegex(done.stdout, r"LINE [0-9A-F]+ on layer A-WALL .*left side of a cell of kind exit.*leaves that side open")
+        self.assertEqual(body(plan), ["....", "..e."])
+        self.assertNotIn("leaves that side open", done.stdout)
+        d = plan.parent
+        subprocess.run([ARGS.plan2mesh, plan, d / "exitwall.csv", d / "exitwall.dat"], check=True, capture_output=True)
+        records = [line.split() for line in (d / "exitwall.csv").read_text().splitlines()[3:]]
+        # column row kind lw bw of each cell: the exit at column 3, row 1 with its left wall.
+        self.assertEqual({(int(r[5]), int(r[6])): (r[7], r[8], r[9]) for r in records if r[7] == "exit"},
+                         {(3, 1): ("exit", "1", "0")})
+        self.assertEqual((d / "exitwall.dat").read_text().split(), [r[0] for r in records if r[7] == "exit"])
 
 
 class DxfTimes(unittest.TestCase):

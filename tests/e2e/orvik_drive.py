@@ -130,6 +130,22 @@ def walking_times(plan, exits=None):
             for r in range(1, plan.rows + 1) if plan.has_cell(c, r)}
 
 
+# plan2mesh's characters by (exit, left wall, bottom wall).
+PLAN_CHARS = {(False, 0, 0): ".", (False, 1, 0): "|", (False, 0, 1): "_", (False, 1, 1): "L",
+              (True, 0, 0): "E", (True, 1, 0): "e", (True, 0, 1): "f", (True, 1, 1): "F"}
+
+
+def plan_text(plan):
+    """The plan as a .plan file for plan2mesh: top row first, a hole as rock."""
+    rows = []
+    for r in range(plan.rows, 0, -1):
+        rows.append("".join(
+            PLAN_CHARS[((c, r) == plan.exit_cell, int(("left", c, r) in plan.walls),
+                        int(("bottom", c, r) in plan.walls))] if plan.has_cell(c, r) else " "
+            for c in range(1, plan.columns + 1)))
+    return "\n".join(rows) + "\n"
+
+
 def write_plan(plan, in_dir):
     """Mesh.csv and ExitGrid.dat in the program's formats."""
     in_dir.mkdir(parents=True, exist_ok=True)

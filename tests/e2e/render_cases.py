@@ -347,6 +347,54 @@ def case_what_if_pictures(orvik, program, scratch):
             d.check(d.near(got, want, 1), f"{name}: cell {(c, r)} shows {got}, expected {want}")
 
 
+def case_plan_file(orvik, program, scratch):
+    """--plan FILE.plan: the plan converted on the fly draws the pixels of
+    the same plan's folder, as the walk predicts; a missing folder or plan
+    file, a plan that plan2mesh refuses and a plan file given as --mesh or
+    --exits are refused in one line with their own status. Nothing is
+    written then, and no temporary folder is left behind either way."""
+    plan = d.sample_plan()
+    d.write_plan(plan, scratch / "in")
+    # The walls below rows 4 and 3, the hole, the exit with a bottom wall ('f').
+    d.check(d.plan_text(plan) == ".____f\n_____.\n_ .|..\n.|....\n", d.plan_text(plan))
+    (scratch / "sample.plan").write_text(d.plan_text(plan))
+    (scratch / "bad.plan").write_text("E.x\n")
+    tmp = scratch / "tmp"
+    tmp.mkdir()
+    env = {"TMPDIR": str(tmp)}
+    out = scratch / "out"
+    out.mkdir()
+    done = render(program, "--plan", scratch / "sample.plan", out / "plan.bmp",
+                  "--plan", scratch / "in", out / "folder.bmp", extra_env=env)
+    d.check(done.returncode == 0 and done.stderr == "",
+            f"status {done.returncode}, stderr {done.stderr!r}")
+    compare_files(d.read_bmp(out / "folder.bmp"), d.read_bmp(out / "plan.bmp"), "sample.plan")
+    d.check_picture(d.read_bmp(out / "plan.bmp"), plan, d.View())
+    d.check(not leftover_files(tmp), f"left in TMPDIR: {leftover_files(tmp)}")
+    refused = out / "refused"
+    refused.mkdir()
+    png = refused / "a.png"
+    cases = (
+        (["--plan", scratch / "nowhere", png], 2, "nowhere is neither a folder"),
+        (["--plan", scratch / "nowhere.plan", png], 1, "nowhere.plan: No such file"),
+        (["--plan", scratch / "sample.plan", png, "--plan", scratch / "bad.plan", refused / "b.png"],
+         1, "bad.plan:1:3: unknown character 'x'"),
+        (["--plan", scratch / "in", "--mesh", scratch / "sample.plan", png], 2,
+         "a plan file goes with --plan"),
+        (["--plan", scratch / "in", "--exits", scratch / "sample.plan", png], 2,
+         "a plan file goes with --plan"),
+    )
+    for args, status, message in cases:
+        done = render(program, *args, extra_env=env)
+        lines = done.stderr.splitlines()
+        d.check(done.returncode == status and len(lines) == 1 and message in lines[0]
+                and lines[0].startswith("orvik-render: "),
+                f"{[str(a) for a in args]}: status {done.returncode}, stderr {done.stderr!r}, "
+                f"wanted {status} and one line with {message!r}")
+        d.check(not leftover_files(refused) and not leftover_files(tmp),
+                f"{[str(a) for a in args]}: left {leftover_files(refused)} {leftover_files(tmp)}")
+
+
 def limited(command, nproc=None, address_space_kb=None):
     """`command` under a process limit or an address-space cap, as a user
     whom the kernel holds to them: root passes any process limit, so as
@@ -427,6 +475,7 @@ CASES = {
     "WhatIfPictures": case_what_if_pictures,
     "Limits": case_limits,
     "BrokenInputs": case_broken_inputs,
+    "PlanFile": case_plan_file,
 }
 
 

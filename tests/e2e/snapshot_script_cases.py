@@ -49,6 +49,14 @@ def case_picture(script, render, scratch):
         for x in range(0, width, 3):
             d.check(rows[height - 1 - y][x] == bmp.pixel(x, y),
                     f"PNG and BMP differ at ({x}, {y}): {rows[height - 1 - y][x]}, {bmp.pixel(x, y)}")
+    # The same plan as a .plan file: the same picture, converted and gone.
+    (scratch / "plan.plan").write_text(d.plan_text(plan))
+    done = run_script(script, "--program", str(program), "--plan", str(scratch / "plan.plan"),
+                      "--keys", " ".join(keys), str(scratch / "out" / "from-plan.bmp"),
+                      env=dict(os.environ, TMPDIR=str(tmp)))
+    d.check(done.returncode == 0, f".plan: status {done.returncode}, stderr {done.stderr!r}")
+    d.check((scratch / "out" / "from-plan.bmp").read_bytes() == (scratch / "out" / "pic.bmp").read_bytes(),
+            "the .plan file's picture differs from its folder's")
     d.check(not any(tmp.iterdir()), f"left behind: {list(tmp.iterdir())}")
     running = subprocess.run(["pgrep", "-f", f"^{program}$"], capture_output=True, text=True)
     d.check(not running.stdout.strip(), f"the program still runs: {running.stdout.split()}")
@@ -64,6 +72,7 @@ def case_bad_arguments(script, render, scratch):
     out = scratch / "out"
     cases = (
         (["--plan", str(scratch / "no-such-plan"), str(out / "a.png")], "no plan folder"),
+        (["--plan", str(scratch / "no-such.plan"), str(out / "a.png")], "no plan file"),
         (["--plan", str(scratch), str(out / "a.jpg")], "must end in .png or .bmp"),
         (["--plan", str(scratch)], "no output file"),
         (["--zoom", "2", str(out / "a.png")], "unknown option --zoom"),

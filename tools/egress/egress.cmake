@@ -24,5 +24,5 @@ target_include_directories(orvik_egress PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(orvik_egress PUBLIC orvik_core orvik_analysis
   PRIVATE Threads::Threads tomlplusplus::tomlplusplus nlohmann_json::nlohmann_json PkgConfig::CAIRO)
 
-add_executable(orvik-egress ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
-target_link_libraries(orvik-egress PRIVATE orvik_egress)
+add_executable(orvik-egress ${CMAKE_CURRENT_LIST_DIR}/main.cpp ${CMAKE_CURRENT_LIST_DIR}/command.cpp)
+target_link_libraries(orvik-egress PRIVATE orvik_egress orvik_plan_input)

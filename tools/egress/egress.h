@@ -99,6 +99,8 @@ struct EgressReport {
   bool blockedRun;                   // --blocked was asked for
   std::vector<BlockedCase> blocked;
   std::vector<std::string> warnings; // from reading the plan, as printed on stderr
+  std::string planPath{};            // the .plan converted by plan2mesh for the mesh or the
+                                     // exits (meshPath or exitPath is then that path); "" none
 };
 
 // True when every limit of the run, and of every blocked case, passed.

@@ -129,6 +129,7 @@ std::string jsonReport(const EgressReport& r) {
   json report = {{"mesh", r.meshPath},
                  {"exits", r.exitPath},
                  {"scenario", r.scenarioPath},
+                 {"plan", r.planPath.empty() ? json(nullptr) : json(r.planPath)},
                  {"cells", r.graph->number.size()},
                  {"cellSide", r.on->input.cellSide},
                  {"stepSeconds", r.outcome.step},

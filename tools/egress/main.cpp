@@ -11,31 +11,34 @@
 #include <string>
 #include <utility>
 
+#include "command.h"
 #include "egress.h"
 #include "files/output_file.h"
 
 namespace {
 
 constexpr int kUsageStatus = 2;
-constexpr char kScenarioName[] = "station.toml";  // beside the plan's two files
 
 struct Options {
-  std::string mesh = kMeshPath;
-  std::string exits = kExitPath;
-  std::string scenario = std::string("../in/") + kScenarioName;
+  EgressNames names;                // --plan, --mesh, --exits, --scenario
   std::string times, curve, chart;  // empty: not written
   bool json = false;
   bool blocked = false;
   int route = -1;  // -1 the scenario's, else a RouteChoice
 };
 
+constexpr char kUsageLine[] =
+    "usage: orvik-egress [--plan DIR|FILE.plan] [--mesh FILE] [--exits FILE] [--scenario FILE]";
+
 void printUsage(std::FILE* to) {
   std::fprintf(to,
-               "usage: orvik-egress [--plan DIR] [--mesh FILE] [--exits FILE] [--scenario FILE]\n"
+               "%s\n"
                "                    [--route quickest|nearest] [--blocked] [--json]\n"
                "                    [--times FILE] [--curve FILE] [--chart FILE.png]\n"
                "  --plan DIR        the folder with Mesh.csv, ExitGrid.dat and %s (default ../in)\n"
-               "  --mesh, --exits, --scenario FILE   one file alone\n"
+               "  --plan FILE.plan  a plan converted by plan2mesh; the scenario NAME.toml beside\n"
+               "                    NAME.plan, else %s there\n"
+               "  --mesh, --exits, --scenario FILE   one file alone, instead of the plan's\n"
                "  --route           quickest: walk plus the expected wait (default); nearest: walk alone\n"
                "  --blocked         run again with each door blocked in turn; the worst door\n"
                "  --json            the report as one JSON object\n"
@@ -45,37 +48,51 @@ void printUsage(std::FILE* to) {
                "  --chart FILE.png  that curve as a chart\n"
                "exit status: 0 every limit passed, 1 a limit failed, 2 bad arguments, scenario or\n"
                "plan, or an output that could not be written\n",
-               kScenarioName);
+               kUsageLine, kScenarioName, kScenarioName);
 }
 
-bool parseOptions(int argc, char** argv, Options& o, bool& help) {
+// The option argv[i] with a value; false, with `error`, when it is unknown
+// or its value missing or wrong.
+bool takeOption(int argc, char** argv, int& i, Options& o, std::string& error) {
+  const std::string arg = argv[i];
+  std::string* path = arg == "--plan" ? &o.names.plan : arg == "--mesh" ? &o.names.mesh
+                      : arg == "--exits" ? &o.names.exits : arg == "--scenario" ? &o.names.scenario
+                      : arg == "--times" ? &o.times : arg == "--curve" ? &o.curve
+                      : arg == "--chart" ? &o.chart : nullptr;
+  if (path == nullptr && arg != "--route") {
+    error = "unknown option " + arg;
+    return false;
+  }
+  if (i + 1 == argc || argv[i + 1][0] == '\0') {
+    error = arg + " needs a value";
+    return false;
+  }
+  const std::string value = argv[++i];
+  if (path != nullptr) {
+    *path = value;
+  } else if (value == "quickest" || value == "nearest") {
+    o.route = static_cast<int>(value == "quickest" ? RouteChoice::Quickest : RouteChoice::Nearest);
+  } else {
+    error = "--route takes quickest or nearest, not " + value;
+    return false;
+  }
+  return true;
+}
+
+bool parseOptions(int argc, char** argv, Options& o, bool& help, std::string& error) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    const bool hasValue = i + 1 < argc && argv[i + 1][0] != '\0';
-    std::string* path = arg == "--mesh" ? &o.mesh : arg == "--exits" ? &o.exits
-                        : arg == "--scenario" ? &o.scenario : arg == "--times" ? &o.times
-                        : arg == "--curve" ? &o.curve : arg == "--chart" ? &o.chart : nullptr;
     if (arg == "--help" || arg == "-h") {
       help = true;
     } else if (arg == "--json") {
       o.json = true;
     } else if (arg == "--blocked") {
       o.blocked = true;
-    } else if (path != nullptr) {
-      if (!hasValue) return false;
-      *path = argv[++i];
-    } else if (arg == "--plan") {
-      if (!hasValue) return false;
-      const std::string dir = std::string(argv[++i]) + "/";
-      o.mesh = dir + "Mesh.csv";
-      o.exits = dir + "ExitGrid.dat";
-      o.scenario = dir + kScenarioName;
-    } else if (arg == "--route") {
-      if (!hasValue) return false;
-      const std::string word = argv[++i];
-      if (word != "quickest" && word != "nearest") return false;
-      o.route = static_cast<int>(word == "quickest" ? RouteChoice::Quickest : RouteChoice::Nearest);
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      if (!takeOption(argc, argv, i, o, error)) return false;
     } else {
+      error = "a file name without an option, " + arg +
+              ": the plan is --plan DIR|FILE.plan, or --mesh FILE and --exits FILE";
       return false;
     }
   }
@@ -88,9 +105,9 @@ int failWith(const std::string& message) {
 }
 
 // An output over one of the inputs would replace the plan with a result.
-bool outputsAreSafe(const Options& o, std::string& error) {
+bool outputsAreSafe(const Options& o, const EgressFiles& files, std::string& error) {
   for (const std::string* out : {&o.times, &o.curve, &o.chart}) {
-    for (const std::string* in : {&o.mesh, &o.exits, &o.scenario}) {
+    for (const std::string* in : {&files.mesh, &files.exits, &files.scenario, &o.names.plan}) {
       if (!out->empty() && sameFile(out->c_str(), in->c_str())) {
         error = *out + " is an input file; nothing is written";
         return false;
@@ -148,27 +165,19 @@ bool runAndWrite(const Options& o, EgressReport& r, std::string& error) {
   return o.chart.empty() || writeCurveChart(curve, r, o.chart, error);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  Options o;
-  bool help = false;
-  if (!parseOptions(argc, argv, o, help)) {
-    printUsage(stderr);
-    return kUsageStatus;
-  }
-  if (help) {
-    printUsage(stdout);
-    return 0;
-  }
+// Reads the plan and the scenario, runs and reports; the exit status.
+int runEgress(const Options& o, const EgressFiles& files) {
   std::string error;
   Scenario scenario;
-  if (!readScenario(o.scenario, scenario, error)) return failWith(error);
+  if (!readScenario(files.scenario, scenario, error)) return failWith(error);
   if (o.route >= 0) scenario.route = static_cast<RouteChoice>(o.route);
   PlanGraph graph;
   PlanWarnings warnings;
-  if (!readPlanGraph(o.mesh.c_str(), o.exits.c_str(), graph, warnings, error)) return failWith(error);
-  EgressReport report{o.mesh, o.exits, o.scenario, &graph, &scenario, nullptr, {}, {}, {}, o.blocked, {}, warnings.kept};
+  if (!readPlanGraph(files.mesh.c_str(), files.exits.c_str(), graph, warnings, error)) {
+    return failWith(error);
+  }
+  EgressReport report{files.meshShown, files.exitsShown, files.scenario, &graph, &scenario,
+                      nullptr, {}, {}, {}, o.blocked, {}, warnings.kept, files.planFile};
   for (const std::string& w : warnings.kept) std::fprintf(stderr, "orvik-egress: warning: %s\n", w.c_str());
   if (warnings.count > kKeptWarnings) {
     std::fprintf(stderr, "orvik-egress: warning: %lld more like these\n",
@@ -177,11 +186,31 @@ int main(int argc, char** argv) {
   ScenarioOnPlan on;
   if (!applyScenario(scenario, graph, on, error)) return failWith(error);
   report.on = &on;
-  if (!outputsAreSafe(o, error)) return failWith(error);
+  if (!outputsAreSafe(o, files, error)) return failWith(error);
   if (!runAndWrite(o, report, error)) return failWith(error);
   const std::string text = o.json ? jsonReport(report) : textReport(report);
   if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0) {
     return failWith(std::string("the report could not be written: ") + std::strerror(errno));
   }
   return allPassed(report) ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options o;
+  bool help = false;
+  std::string error;
+  if (!parseOptions(argc, argv, o, help, error)) {
+    return failWith(error + "; usage: orvik-egress [--plan DIR|FILE.plan] [OPTION]... (--help lists them)");
+  }
+  if (help) {
+    printUsage(stdout);
+    return 0;
+  }
+  EgressFiles files;
+  if (!openEgressFiles(o.names, files, error)) return failWith(error);
+  const int status = runEgress(o, files);
+  closeEgressFiles(files);
+  return status;
 }

@@ -60,7 +60,10 @@ void appendRun(std::string& out, const EgressReport& r) {
   const ScenarioOnPlan& on = *r.on;
   int blocked = 0;
   for (const bool b : on.doorBlocked) blocked += b ? 1 : 0;
-  out += "orvik-egress: " + r.meshPath + ", " + r.exitPath + ", scenario " + r.scenarioPath + "\n";
+  const bool onePlan = !r.planPath.empty() && r.meshPath == r.planPath && r.exitPath == r.planPath;
+  out += "orvik-egress: " +
+         (onePlan ? r.planPath + " converted by plan2mesh" : r.meshPath + ", " + r.exitPath) +
+         ", scenario " + r.scenarioPath + "\n";
   out += "Plan: " + std::to_string(g.number.size()) + " cells of " + fixed(on.input.cellSide, 2) +
          " m, " + std::to_string(on.doorBlocked.size()) + " doors (" + std::to_string(g.exits.size()) +
          " exit cells), " + (blocked == 0 ? std::string("none") : std::to_string(blocked)) + " blocked\n";

@@ -77,6 +77,11 @@ bool isPlanFilePath(const std::string& path) {
   return path.size() > n && path.compare(path.size() - n, n, kPlanSuffix) == 0;
 }
 
+std::string planFileStem(const std::string& path) {
+  const std::string name = fileName(path.c_str());
+  return name.substr(0, name.size() - (sizeof kPlanSuffix - 1));
+}
+
 bool openPlanInput(const std::string& given, PlanForm form, PlanInput& input, std::string& error) {
   input = PlanInput{};
   input.given = given;

@@ -25,6 +25,10 @@ struct PlanInput {
 // ends in ".plan".
 bool isPlanFilePath(const std::string& path);
 
+// Pure: a plan file's name without its folders and ".plan" (a title's
+// default); `path` as isPlanFilePath accepts.
+std::string planFileStem(const std::string& path);
+
 // `given` a folder or a .plan file: fills `input`. A folder is only named
 // (its files are read, and explained when missing, by the caller); a plan
 // file is read and converted. False, with a one-line `error` naming the

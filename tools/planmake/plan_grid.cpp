@@ -29,10 +29,6 @@ CharTable deriveChars() {
     const char c = static_cast<char>(byte);
     const PlanSymbol* symbol = findPlanSymbol(c);
     if (symbol == nullptr || symbol->kind == nullptr) continue;
-    // The exit letters with walls (e, f, F) are for plans drawn by hand;
-    // the importers keep writing 'E' and report a wall on an exit's side,
-    // so that their plans read the same in every plan2mesh.
-    if (symbol->exit && (symbol->leftWall != 0 || symbol->bottomWall != 0)) continue;
     for (int k = 1; k < kCellKindCount; ++k) {
       if (std::strcmp(symbol->kind, kKindWords[k]) != 0 || (k == static_cast<int>(CellKind::Exit)) != symbol->exit) continue;
       char& slot = table.chars[k][symbol->leftWall != 0][symbol->bottomWall != 0];

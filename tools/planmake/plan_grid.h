@@ -42,8 +42,9 @@ const char* kindWord(CellKind kind);
 bool parseKindWord(const std::string& word, CellKind& kind);
 
 // Pure: the plan character of a cell of `kind` with the given walls, taken
-// from plan2mesh's own symbol table; 0 when the plan format has none (a
-// kind this build of plan2mesh does not know, or walls on an exit).
+// from plan2mesh's own symbol table (exits with walls included: e, f, F);
+// 0 when the plan format has none (a kind this build of plan2mesh does not
+// know).
 char planCharFor(CellKind kind, bool leftWall, bool bottomWall);
 
 // Pure: a grid of `columns` by `rows` rock cells without walls.

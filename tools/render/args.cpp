@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "app/app.h"
+#include "plan_input.h"
 #include "render.h"
 #include "report.h"
 
@@ -197,10 +198,18 @@ bool addOutput(Settings& s, const char* name, RenderRequest& request, std::strin
 // One option and its value; false, with `error`, when either is wrong.
 bool applyOption(Settings& s, const std::string& option, const char* value, std::string& error) {
   RenderJob& n = s.next;
+  if ((option == "--mesh" || option == "--exits") && isPlanFilePath(value)) {
+    error = option + " takes " + (option == "--mesh" ? "a mesh" : "an exit") +
+            " file; a plan file goes with --plan: " + value;
+    return false;
+  }
   if (option == "--plan") {
-    n.meshPath = std::string(value) + "/" + fileName(kMeshPath);
-    n.exitPath = std::string(value) + "/" + fileName(kExitPath);
+    // A .plan stands for itself until openRenderPlans converts it.
+    const bool planFile = isPlanFilePath(value);
+    n.meshPath = planFile ? std::string(value) : std::string(value) + "/" + fileName(kMeshPath);
+    n.exitPath = planFile ? std::string(value) : std::string(value) + "/" + fileName(kExitPath);
     n.planExitPath = n.exitPath;
+    n.planPath = value;
     n.timesPath.clear();
   } else if (option == "--mesh") {
     n.meshPath = value;

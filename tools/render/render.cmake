@@ -49,6 +49,7 @@ endforeach()
 # Everything but main, so that the tests and the benchmarks drive the parts.
 add_library(orvik_render_lib STATIC
   ${ORVIK_RENDER_DIR}/args.cpp
+  ${ORVIK_RENDER_DIR}/plan_files.cpp
   ${ORVIK_RENDER_DIR}/usage.cpp
   ${ORVIK_RENDER_DIR}/offscreen.cpp
   ${ORVIK_RENDER_DIR}/driver_env.cpp
@@ -67,7 +68,7 @@ add_library(orvik_render_lib STATIC
   ${ORVIK_REPORT_FONT_SOURCES})
 target_include_directories(orvik_render_lib PUBLIC ${ORVIK_RENDER_DIR})
 find_package(Threads REQUIRED)
-target_link_libraries(orvik_render_lib PUBLIC orvik_draw orvik_analysis OpenGL::EGL PNG::PNG
+target_link_libraries(orvik_render_lib PUBLIC orvik_draw orvik_analysis orvik_plan_input OpenGL::EGL PNG::PNG
   Threads::Threads)
 
 add_executable(orvik-render ${ORVIK_RENDER_DIR}/render_main.cpp)

@@ -28,6 +28,11 @@ struct RenderJob {
   std::string planExitPath; // the plan's own exit file, which a blocked door is missing
                             // from; empty when a --mesh came after the last --plan
   ReportOptions report;     // --annotate and its options
+  std::string planPath{};   // the last --plan as given; "" for none (../in). A .plan file
+                            // stands for itself in meshPath, exitPath and planExitPath until
+                            // openRenderPlans points them at its converted files
+  bool meshFromPlan = false;  // meshPath is the converted mesh of the .plan planPath
+  bool exitsFromPlan = false; // exitPath is the converted exit file of that .plan
 };
 
 struct RenderRequest {

@@ -9,6 +9,7 @@
 
 #include "app/app.h"
 #include "files/output_file.h"
+#include "plan_files.h"
 #include "render.h"
 #include "report.h"
 #include "scene/reader.h"
@@ -139,7 +140,7 @@ bool writeBmpPicture(const char* path, const BmpPicture& picture, std::string& e
 // An output must not replace a file the picture is read from: a plan's
 // files under a picture's name would be lost for good.
 bool replacesInput(const RenderJob& job, std::string& error) {
-  const std::string* inputs[] = {&job.meshPath, &job.exitPath, &job.timesPath};
+  const std::string* inputs[] = {&job.meshPath, &job.exitPath, &job.timesPath, &job.planPath};
   for (const std::string* input : inputs) {
     if (!input->empty() && sameFile(job.outPath.c_str(), input->c_str())) {
       error = job.outPath + ": is an input of this picture (" + *input + "); nothing written";
@@ -163,6 +164,12 @@ std::string folderName(const std::string& file) {
   const std::string name = lastPart(real != nullptr ? std::string(real) : folder);
   std::free(real);
   return name.empty() ? folder : name;
+}
+
+// The plan's name for a title: a converted .plan's file name without
+// ".plan", else the name of the mesh's folder.
+std::string planName(const RenderJob& job) {
+  return job.meshFromPlan ? planFileStem(job.planPath) : folderName(job.meshPath);
 }
 
 std::string regionName(const ReportRegion& r) {
@@ -193,8 +200,9 @@ bool drawAnnotated(const RenderJob& job, const Loaded& loaded, std::string& erro
   GridBox box{};
   if (!regionBox(job.report.region, box, error)) return false;
   const std::vector<ReportDoor> doors = reportDoors(job, loaded);
-  const ReportSubject subject{folderName(job.meshPath), regionName(job.report.region),
-                              lastPart(job.exitPath), lastPart(job.timesPath), job.timesColumn};
+  const ReportSubject subject{planName(job), regionName(job.report.region),
+                              lastPart(job.exitsFromPlan ? job.planPath : job.exitPath),
+                              lastPart(job.timesPath), job.timesColumn};
   const ReportWords words = composeReportWords(job.report, subject, doors);
   const ReportLayout layout = layoutReport(job.width, job.height, box, job.report, words, doors);
   fillReportColours(job.report, doors);
@@ -252,8 +260,14 @@ int main(int argc, char** argv) {
     std::fputs(renderUsage(), stdout);
     return std::fflush(stdout) == 0 ? 0 : 1;
   }
+  RenderPlans plans;
+  if (const int status = openRenderPlans(request, plans, error); status != 0) {
+    std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
+    return status;
+  }
   startOffscreen();
   const int status = renderAll(request);
   closeOffscreen();
+  closeRenderPlans(plans);
   return status;
 }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "door_groups.h"
 #include "join_tags.h"
 #include "record_tags.h"
 #include "report.h"
@@ -17,7 +18,7 @@ namespace {
 
 std::unordered_map<std::string, std::int32_t> levelIndex;  // name -> index into reportLevelNames
 std::unordered_map<std::string, std::int32_t> doorIndex;   // name -> index into reportDoorNames
-CellId joinedTo[kSlotCount];  // union-find over the exit slots of one grouping
+int exitAt[kSlotCount];       // index in the grouping's list of exits of each exit slot
 bool planExit[kSlotCount];    // listed in the plan's exit file
 bool drawnExit[kSlotCount];   // listed in the drawn exit file
 
@@ -29,14 +30,6 @@ std::int32_t indexOf(const std::string& name, std::vector<std::string>& names,
   names.push_back(name);
   index.emplace(name, at);
   return at;
-}
-
-CellId rootOf(CellId e) {
-  while (joinedTo[e] != e) {
-    joinedTo[e] = joinedTo[joinedTo[e]];
-    e = joinedTo[e];
-  }
-  return e;
 }
 
 std::int32_t gridColumnOf(CellId c) { return static_cast<std::int32_t>(posX[c] / kCellSize); }
@@ -91,23 +84,21 @@ std::vector<ReportDoor> groupReportDoors(const std::vector<CellId>& planExits,
     if (!drawnExit[e] && !planExit[e]) all.push_back(e);
     drawnExit[e] = true;
   }
-  for (CellId e : all) joinedTo[e] = e;
-  for (CellId e : all) {
+  // Exit cells a move joins are one door, as the checker and orvik-egress group them.
+  for (std::size_t i = 0; i < all.size(); ++i) exitAt[all[i]] = static_cast<int>(i);
+  std::vector<std::pair<int, int>> joined;
+  for (std::size_t i = 0; i < all.size(); ++i) {
     for (const Side& side : kWalkSides) {
-      const CellId n = moveAcross(e, side);
-      if (n < 0 || !(planExit[n] || drawnExit[n])) continue;
-      const CellId a = rootOf(e);
-      const CellId b = rootOf(n);
-      if (a != b) joinedTo[std::max(a, b)] = std::min(a, b);
+      const CellId n = moveAcross(all[i], side);
+      if (n >= 0 && (planExit[n] || drawnExit[n])) joined.emplace_back(static_cast<int>(i), exitAt[n]);
     }
   }
+  const std::vector<int> doorOf = groupDoors(static_cast<int>(all.size()), joined);
   std::vector<ReportDoor> doors;
-  std::unordered_map<CellId, std::size_t> doorOfRoot;
-  for (CellId e : all) {
-    const auto [at, added] = doorOfRoot.emplace(rootOf(e), doors.size());
-    if (added)
-      doors.push_back(ReportDoor{static_cast<int>(doors.size()) + 1, "", {}, {}, 0, 0, 0, 0});
-    ReportDoor& door = doors[at->second];
+  for (int d = 0; d < doorCount(doorOf); ++d) doors.push_back(ReportDoor{d + 1, "", {}, {}, 0, 0, 0, 0});
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    const CellId e = all[i];
+    ReportDoor& door = doors[static_cast<std::size_t>(doorOf[i])];
     if (door.name.empty() && reportDoorNameOf[e] >= 0)
       door.name = reportDoorNames[reportDoorNameOf[e]];
     if (!cellNamed[e]) continue;  // never drawn: nothing to mark
