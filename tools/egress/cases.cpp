@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <limits>
+#include <system_error>
 #include <thread>
 
 #include "egress.h"
@@ -58,11 +59,29 @@ void runCase(const PlanGraph& graph, const ScenarioOnPlan& on, const Scenario& s
 
 }  // namespace
 
+std::size_t shareOut(std::size_t count, unsigned most, const std::function<void(std::size_t)>& job) {
+  std::atomic<std::size_t> next{0};
+  const auto work = [&] {
+    for (std::size_t i = next++; i < count; i = next++) job(i);
+  };
+  std::vector<std::thread> threads;
+  for (unsigned t = 1; t < most && t < count; ++t) {
+    try {
+      threads.emplace_back(work);
+    } catch (const std::system_error&) {
+      break;  // the threads running, the caller's at least, take the rest
+    }
+  }
+  work();
+  for (std::thread& t : threads) t.join();
+  return threads.size() + 1;
+}
+
 // The cases are independent runs of a pure model: they are shared out
 // among the machine's cores, each case's result in its own place, so the
 // report is the same however many there are.
 std::vector<BlockedCase> blockEachDoor(const PlanGraph& graph, const ScenarioOnPlan& on,
-                                       const Scenario& scenario) {
+                                       const Scenario& scenario, const std::function<void()>& alongside) {
   std::vector<BlockedCase> cases;
   for (std::size_t d = 0; d < on.doorBlocked.size(); ++d) {
     if (!on.doorBlocked[d]) cases.push_back(BlockedCase{static_cast<int>(d), {}, {}, "", ""});
@@ -73,15 +92,16 @@ std::vector<BlockedCase> blockEachDoor(const PlanGraph& graph, const ScenarioOnP
   }
   std::sort(labels.begin(), labels.end());
   for (const std::string& label : labels) cases.push_back(BlockedCase{-1, {}, {}, label, ""});
-  std::atomic<std::size_t> next{0};
-  const auto work = [&] {
-    for (std::size_t i = next++; i < cases.size(); i = next++) runCase(graph, on, scenario, cases[i]);
-  };
-  const unsigned helpers = std::min<unsigned>(std::thread::hardware_concurrency(), 8);
-  std::vector<std::thread> threads;
-  for (unsigned t = 1; t < helpers && t < cases.size(); ++t) threads.emplace_back(work);
-  work();
-  for (std::thread& t : threads) t.join();
+  // The run beside the cases is the first job, as it is the longest.
+  const std::size_t first = alongside ? 1 : 0;
+  shareOut(cases.size() + first, std::min(std::max(std::thread::hardware_concurrency(), 1u), 8u),
+           [&](std::size_t i) {
+             if (i < first) {
+               alongside();
+             } else {
+               runCase(graph, on, scenario, cases[i - first]);
+             }
+           });
   return cases;
 }
 

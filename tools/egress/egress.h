@@ -4,6 +4,7 @@
 // tools/egress and the tests.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -50,9 +51,17 @@ struct BlockedCase {
 
 // Every door not already blocked, blocked in turn; then every stair and
 // escalator between levels not already out of service, out in turn (by
-// label), with the scenario's people placed again without it.
+// label), with the scenario's people placed again without it. The cases
+// run on the machine's cores; `alongside`, where given, runs once among
+// them (the scenario's own run), on one thread from start to end.
 std::vector<BlockedCase> blockEachDoor(const PlanGraph& graph, const ScenarioOnPlan& on,
-                                       const Scenario& scenario);
+                                       const Scenario& scenario,
+                                       const std::function<void()>& alongside = {});
+
+// Runs job(i) once for each i below `count`, on up to `most` threads, the
+// caller's among them; where the system starts fewer, those running take
+// the rest (one thread: in order, on the caller's). Returns the threads used.
+std::size_t shareOut(std::size_t count, unsigned most, const std::function<void(std::size_t)>& job);
 
 // The case that fails the most limits and, of those, takes longest until
 // everyone is out (a case that never empties before any other); the first

@@ -2,6 +2,7 @@
 // and routes.cpp (where people head). Only for the files of the model.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "cost_walk.h"
@@ -32,6 +33,12 @@ struct FlowState {
   std::vector<int> lastHeld{};    // last step after which the cell held someone, -1 never
   std::vector<double> peak{};     // persons, the most the cell held
   std::vector<int> denseSteps{};  // steps after which the cell held a dense crowd
+  // The live cells: those that hold, are due or receive people. Every other
+  // cell holds nobody, has nothing due, sends nothing and passes at its
+  // capacity, so a step leaves it as it is and visits only these.
+  std::vector<std::uint64_t> live{};   // bit c % 64 of word c / 64: cell c is live
+  std::vector<std::int32_t> targets{}; // cells sent to in this step, in the order first sent to
+  std::int64_t visits = 0;             // live cells the steps visited so far
   // Routes.
   MovesInto into{};
   CostWalk nearest{};             // the walk with free crossing times, fixed
@@ -39,12 +46,24 @@ struct FlowState {
   std::vector<double> cellCost{}; // s, scratch of the route estimate
   std::vector<double> sideCost{}; // s, kGraphSides a cell: crossing it towards each side; empty
                                   // without figures by direction
-  std::vector<double> load{};     // persons, scratch of the route estimate
   std::vector<std::uint8_t> ways{};  // per cell: bit k, people go on across side k; kLeaveWay, out
   // Counts.
   std::vector<double> doorOut{};  // persons out through each door
   double out = 0.0;             // persons out
 };
+
+// Calls visit(c) for every live cell, in ascending order, as a sweep over
+// all cells would take them; cells made live meanwhile wait for the next call.
+template <typename Visit>
+void forLiveCells(const FlowState& s, Visit visit) {
+  for (std::size_t w = 0; w < s.live.size(); ++w) {
+    for (std::uint64_t bits = s.live[w]; bits != 0; bits &= bits - 1) {
+      visit(w * 64 + static_cast<std::size_t>(__builtin_ctzll(bits)));
+    }
+  }
+}
+
+inline void setLive(FlowState& s, std::size_t c) { s.live[c / 64] |= std::uint64_t{1} << (c % 64); }
 
 constexpr std::uint8_t kLeaveWay = 1 << kGraphSides;  // the cell is an exit and is left there
 

@@ -7,7 +7,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string>
+#include <utility>
 
 #include "command.h"
 #include "egress.h"
@@ -135,10 +137,20 @@ bool runAndWrite(const Options& o, EgressReport& r, std::string& error) {
   curve.seconds.push_back(on.input.preMovementSeconds);
   curve.out.push_back(0.0);
   curve.doorOut.push_back(none);
-  r.outcome = runEgress(g, on.input, [&](const StepView& step) {
-    writeRow(curveRow(step.seconds, step.out, step.doorOut));
-    if (!o.chart.empty()) addCurveStep(curve, step);
-  });
+  // With --blocked, the scenario's own run goes beside the cases.
+  EgressOutcome outcome;
+  const std::function<void()> run = [&] {
+    outcome = runEgress(g, on.input, [&](const StepView& step) {
+      writeRow(curveRow(step.seconds, step.out, step.doorOut));
+      if (!o.chart.empty()) addCurveStep(curve, step);
+    });
+  };
+  if (r.blockedRun) {
+    r.blocked = blockEachDoor(g, on, *r.scenario, run);
+  } else {
+    run();
+  }
+  r.outcome = std::move(outcome);
   if (!o.curve.empty() && !(curveWritten && commitOutputFile(curveFile))) {
     error = o.curve + ": write failed: " + std::strerror(errno);
     discardOutputFile(curveFile);
@@ -146,7 +158,6 @@ bool runAndWrite(const Options& o, EgressReport& r, std::string& error) {
   }
   r.hand = handFigures(g, on.input);
   r.limits = judgeLimits(on, *r.scenario, r.outcome);
-  if (r.blockedRun) r.blocked = blockEachDoor(g, on, *r.scenario);
   if (!o.times.empty() && !writeWholeFile(o.times.c_str(), timesCsv(g, on.input, r.outcome))) {
     error = o.times + ": cannot be written: " + std::strerror(errno);
     return false;

@@ -49,20 +49,39 @@ void prepareCells(FlowState& s, const PlanGraph& g, const EgressInput& in) {
   s.lastHeld.assign(n, -1);
   s.peak.assign(n, 0.0);
   s.denseSteps.assign(n, 0);
+  s.live.assign((n + 63) / 64, 0);
+  s.targets.clear();
   s.doorOut.assign(static_cast<std::size_t>(std::max(in.doorCount, 0)), 0.0);
   s.out = 0.0;
 }
 
-// `persons` enter cell c in step t: they have crossed it after its dwell,
-// at the speed of the way they will leave it.
-void enter(FlowState& s, std::size_t c, double persons, int t) {
+// `persons` enter cell c in the step whose slot of the ring is `now`
+// (step % ringSize): they have crossed it after its dwell, at the speed of
+// the way they will leave it. A dwell is shorter than the ring by at least
+// two steps, so a slot wraps round once at most.
+void enter(FlowState& s, std::size_t c, double persons, int now) {
   const std::size_t k = leavingFigure(s, c);
   const std::size_t base = c * static_cast<std::size_t>(s.ringSize);
-  const int whole = t + s.dwellWhole[k];
+  const auto wrap = [&](int slot) { return static_cast<std::size_t>(slot < s.ringSize ? slot : slot - s.ringSize); };
+  const int whole = now + s.dwellWhole[k];
   const double part = s.dwellPart[k];
-  s.ring[base + static_cast<std::size_t>(whole % s.ringSize)] += persons * (1.0 - part);
-  if (part > 0.0) s.ring[base + static_cast<std::size_t>((whole + 1) % s.ringSize)] += persons * part;
+  s.ring[base + wrap(whole)] += persons * (1.0 - part);
+  if (part > 0.0) s.ring[base + wrap(whole + 1)] += persons * part;
   s.people[c] += persons;
+  setLive(s, c);
+}
+
+// A live cell that holds nobody and has nobody due leaves the live cells,
+// as a cell that the steps need not visit: it sends nothing and its
+// outflow in the step is nought.
+bool stillLive(FlowState& s, std::size_t c) {
+  if (s.people[c] > 0.0 || s.ready[c] > 0.0) return true;
+  const double* due = &s.ring[c * static_cast<std::size_t>(s.ringSize)];
+  for (int i = 0; i < s.ringSize; ++i) {
+    if (due[i] != 0.0) return true;
+  }
+  s.live[c / 64] &= ~(std::uint64_t{1} << (c % 64));
+  return false;
 }
 
 double sideCapacity(const FlowState& s, std::size_t from, int k, std::size_t to) {
@@ -74,9 +93,9 @@ double sideCapacity(const FlowState& s, std::size_t from, int k, std::size_t to)
 // all who have crossed it, up to the summed capacity of its ways, shared
 // among them by capacity.
 void gatherSends(FlowState& s, int t) {
-  const std::size_t n = s.graph.number.size();
   const auto slot = static_cast<std::size_t>(t % s.ringSize);
-  for (std::size_t c = 0; c < n; ++c) {
+  forLiveCells(s, [&](std::size_t c) {
+    ++s.visits;
     double& due = s.ring[c * static_cast<std::size_t>(s.ringSize) + slot];
     s.ready[c] += due;
     due = 0.0;
@@ -84,7 +103,7 @@ void gatherSends(FlowState& s, int t) {
     double* send = &s.send[c * kGraphSides];
     std::fill(send, send + kGraphSides, 0.0);
     const std::uint8_t ways = s.ways[c];
-    if (s.ready[c] <= 0.0 || ways == kLeaveWay || ways == 0) continue;
+    if (!stillLive(s, c) || s.ready[c] <= 0.0 || ways == kLeaveWay || ways == 0) return;
     double capacity = 0.0;
     for (int k = 0; k < kGraphSides; ++k) {
       if ((ways & (1 << k)) == 0) continue;
@@ -95,21 +114,20 @@ void gatherSends(FlowState& s, int t) {
     for (int k = 0; k < kGraphSides; ++k) {
       if (send[k] <= 0.0) continue;
       send[k] *= share;
-      s.demand[static_cast<std::size_t>(s.graph.move[c][static_cast<std::size_t>(k)])] += send[k];
+      const auto to = static_cast<std::size_t>(s.graph.move[c][static_cast<std::size_t>(k)]);
+      // A share can round a send to nought; such a cell is no target yet.
+      if (send[k] > 0.0 && s.demand[to] == 0.0) s.targets.push_back(static_cast<std::int32_t>(to));
+      s.demand[to] += send[k];
     }
-  }
+  });
 }
 
 // The share of what is sent into each cell that it has room for, left in
 // `demand` (1 where nothing is sent).
 void shareRoom(FlowState& s) {
-  const std::size_t n = s.graph.number.size();
-  for (std::size_t c = 0; c < n; ++c) {
+  for (const std::int32_t target : s.targets) {
+    const auto c = static_cast<std::size_t>(target);
     const double wanted = s.demand[c];
-    if (wanted <= 0.0) {
-      s.demand[c] = 1.0;
-      continue;
-    }
     const double room = std::max(0.0, s.maxPeople[figureOf(s, c, Travel::None)] - s.people[c]);
     s.demand[c] = wanted <= room ? 1.0 : room / wanted;
   }
@@ -119,9 +137,8 @@ void shareRoom(FlowState& s) {
 // order of their senders, enter: no result depends on which cell is taken
 // first.
 void moveSends(FlowState& s, int t) {
-  const std::size_t n = s.graph.number.size();
-  for (std::size_t c = 0; c < n; ++c) {
-    if (s.ready[c] <= 0.0) continue;
+  forLiveCells(s, [&](std::size_t c) {
+    if (s.ready[c] <= 0.0) return;
     double moved = 0.0;
     if (s.ways[c] == kLeaveWay) {
       moved = std::min(s.ready[c], s.flowStep[figureOf(s, c, Travel::None)]);
@@ -139,23 +156,25 @@ void moveSends(FlowState& s, int t) {
     s.ready[c] = std::max(0.0, s.ready[c] - moved);
     s.people[c] = std::max(0.0, s.people[c] - moved);
     s.outNow[c] = moved;
-  }
-  for (std::size_t c = 0; c < n; ++c) {
-    if (s.arrive[c] > 0.0) enter(s, c, s.arrive[c], t);
+  });
+  const int now = t % s.ringSize;
+  for (const std::int32_t target : s.targets) {
+    const auto c = static_cast<std::size_t>(target);
+    if (s.arrive[c] > 0.0) enter(s, c, s.arrive[c], now);
     s.arrive[c] = 0.0;
     s.demand[c] = 0.0;
   }
+  s.targets.clear();
 }
 
 void noteCells(FlowState& s, int t) {
-  const std::size_t n = s.graph.number.size();
   const double dense = kDenseCrowd * s.area;
-  for (std::size_t c = 0; c < n; ++c) {
-    if (s.people[c] < kPersonTrace) continue;
+  forLiveCells(s, [&](std::size_t c) {
+    if (s.people[c] < kPersonTrace) return;
     s.lastHeld[c] = t;
     s.peak[c] = std::max(s.peak[c], s.people[c]);
     if (t > 0 && s.people[c] >= dense) ++s.denseSteps[c];
-  }
+  });
 }
 
 double onPlan(const FlowState& s) {
@@ -282,6 +301,7 @@ EgressOutcome runOpen(const PlanGraph& graph, const EgressInput& input, const St
   }
   r.steps = t;
   r.out = s.out;
+  r.cellVisits = s.visits;
   const double left = onPlan(s);
   if (left < kPersonTrace) r.everyoneOut = input.preMovementSeconds + t * s.dt;
   for (std::size_t d = 0; d < r.doors.size(); ++d) r.doors[d].people = s.doorOut[d];

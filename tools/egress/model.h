@@ -103,6 +103,8 @@ struct EgressOutcome {
   std::vector<double> denseSeconds;    // s, per cell, how long it held kDenseCrowd or more
   std::vector<double> walkSeconds;     // s, free walk from each cell out by the nearest way;
                                        // kNever where no exit is reached
+  std::int64_t cellVisits = 0;         // cells the steps visited, summed over the steps: the
+                                       // live ones, that hold, are due or receive people
 };
 
 // The step of a run: cell side over the highest speed of a kind the graph

@@ -49,23 +49,31 @@ const std::vector<double>* sideCosts(const FlowState& s) {
 // people never go round in a circle.
 constexpr double kEqualCost = 1e-9;  // relative difference of two costs taken as equal
 
-// For every cell, or only those that hold people.
-void chooseWays(FlowState& s, bool all) {
+// The ways of cell c from the current walk.
+void chooseWay(FlowState& s, std::size_t c) {
   const CostWalk& w = s.current;
+  if (w.toward[c] == kLeavePlan) s.ways[c] = kLeaveWay;
+  if (w.toward[c] < 0 || w.toward[c] >= kGraphSides) return;
+  const double best = w.cost[static_cast<std::size_t>(s.graph.move[c][static_cast<std::size_t>(w.toward[c])])];
+  const double within = best * (1.0 + kEqualCost);
+  for (int k = 0; k < kGraphSides; ++k) {
+    const std::int32_t to = s.graph.move[c][static_cast<std::size_t>(k)];
+    if (to == kNoIndex || w.cost[static_cast<std::size_t>(to)] > within) continue;
+    if (w.settled.empty() || w.settled[static_cast<std::size_t>(to)] != 0) s.ways[c] |= 1 << k;
+  }
+}
+
+// For every cell, or only those that hold people (all of them live).
+void chooseWays(FlowState& s, bool all) {
   const std::size_t n = s.graph.number.size();
   s.ways.assign(n, 0);
-  for (std::size_t c = 0; c < n; ++c) {
-    if (!all && !(s.people[c] > 0.0)) continue;
-    if (w.toward[c] == kLeavePlan) s.ways[c] = kLeaveWay;
-    if (w.toward[c] < 0 || w.toward[c] >= kGraphSides) continue;
-    const double best = w.cost[static_cast<std::size_t>(s.graph.move[c][static_cast<std::size_t>(w.toward[c])])];
-    const double within = best * (1.0 + kEqualCost);
-    for (int k = 0; k < kGraphSides; ++k) {
-      const std::int32_t to = s.graph.move[c][static_cast<std::size_t>(k)];
-      if (to == kNoIndex || w.cost[static_cast<std::size_t>(to)] > within) continue;
-      if (w.settled.empty() || w.settled[static_cast<std::size_t>(to)] != 0) s.ways[c] |= 1 << k;
-    }
+  if (all) {
+    for (std::size_t c = 0; c < n; ++c) chooseWay(s, c);
+    return;
   }
+  forLiveCells(s, [&](std::size_t c) {
+    if (s.people[c] > 0.0) chooseWay(s, c);
+  });
 }
 
 }  // namespace
@@ -77,28 +85,25 @@ void planNearestRoutes(FlowState& s) {
   s.current = s.nearest;
   chooseWays(s, true);
   s.outRate.resize(n);
-  s.load.resize(n);
   for (std::size_t c = 0; c < n; ++c) s.outRate[c] = capacityRate(s, c);
 }
 
+// A cell that is not live holds nobody and kept its capacity when it last was.
 void rememberOutflow(FlowState& s) {
   const double share = std::min(1.0, s.dt / s.input.waitMemorySeconds);
-  const std::size_t n = s.graph.number.size();
-  for (std::size_t c = 0; c < n; ++c) {
+  forLiveCells(s, [&](std::size_t c) {
     const double capacity = capacityRate(s, c);
     if (s.people[c] < kPersonTrace) {
       s.outRate[c] = capacity;  // an empty cell passes whoever comes at its capacity
-      continue;
+      return;
     }
     const double rate = s.outRate[c] + share * (s.outNow[c] / s.dt - s.outRate[c]);
     s.outRate[c] = std::max(rate, capacity * kSlowestShare);
-  }
+  });
 }
 
 void estimateRoutes(FlowState& s) {
-  const std::size_t n = s.graph.number.size();
-  for (std::size_t c = 0; c < n; ++c) s.load[c] = s.people[c];
-  walkWithQueues(s.graph, s.into, s.input.exits, s.cellCost, s.load, s.outRate, s.current, sideCosts(s));
+  walkWithQueues(s.graph, s.into, s.input.exits, s.cellCost, s.people, s.outRate, s.current, sideCosts(s));
   chooseWays(s, false);  // people only ever move into cells on a way
 }
 
