@@ -246,7 +246,7 @@ TEST(Roles, PatternsRulesAndFilesInTheirOrder) {
   const std::string path = testing::TempDir() + "roles_test.toml";
   std::ofstream(path) << "builtin = false\n[layers]\nignore = \"*\"\nplatform = [\"PL*\", \"PLAT-EDGE\"]\nwall = \"PLAT*\"\n";
   RoleTable file{{}, true};
-  LevelsSpec levels;
+  LevelsSetup levels;
   ASSERT_TRUE(loadRoleFile(file, path, levels, error)) << error;
   EXPECT_FALSE(file.builtIn);
   EXPECT_EQ(roleOf(file, "PLAT-EDGE").role.kind, CellKind::Platform);  // the exact name first

@@ -478,11 +478,11 @@ class Levels(unittest.TestCase):
     def write_levels(self, upper, lower, joins):
         write_png(scratch("levels/up.png"), upper)
         write_png(scratch("levels/down.png"), lower)
-        spec = scratch("levels/pictures.toml")
-        spec.write_text('[[level]]\nname = "Upper"\npicture = "up.png"\n[[level]]\nname = "Lower"\npicture = "down.png"\n' + joins)
+        toml = scratch("levels/pictures.toml")
+        toml.write_text('[[level]]\nname = "Upper"\npicture = "up.png"\n[[level]]\nname = "Lower"\npicture = "down.png"\n' + joins)
         plan = scratch("levels/pictures.plan")
         plan.unlink(missing_ok=True)
-        return subprocess.run([ARGS.img2plan, "--levels", spec, plan], capture_output=True, text=True), plan
+        return subprocess.run([ARGS.img2plan, "--levels", toml, plan], capture_output=True, text=True), plan
 
     def test_pictures_of_two_levels_joined_by_a_stair(self):
         K, W, G, Y, B = BLACK, WHITE, GREEN, (255, 255, 0, 255), BLUE

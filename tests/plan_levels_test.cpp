@@ -113,10 +113,10 @@ TEST(Levels, ThePlanHasEachLevelsHeaderAndTheEscalatorsDirections) {
   levels[0].name = "Top";
   levels[1].name = "Bottom";
   levels[1].header = {"from b.png"};
-  JoinSpec up{};
+  JoinSetup up{};
   up.label = '3';
   up.direction = "up";
-  JoinSpec stair{};
+  JoinSetup stair{};
   stair.label = '1';
   const std::string text = levelsPlanText(levels, {stair, up}, {"two levels"});
   EXPECT_EQ(text, "# two levels\n== level Top\n== escalator 3 up\nE.\n== level Bottom\n# from b.png\n.s\n");

@@ -28,7 +28,7 @@ struct DxfOptions {
   std::string drawing;  // the drawing's name, for the plan's header
   std::int64_t gridCells;      // the working grid's largest size (kMaxGridCells)
   std::int64_t expandedItems;  // block entities placed in one reading at most (kMaxExpandedItems)
-  LevelsSpec levels;           // from the roles file: several drawings, one a level, and their joins
+  LevelsSetup levels;           // from the roles file: several drawings, one a level, and their joins
   bool oneLevelOfMany;         // the drawing is one level: its exits may lie on another
   std::string levelsDir;       // the roles file's folder, where its drawings' names start
 };

@@ -27,7 +27,7 @@ void cellOfPoint(std::size_t level, double x, double y, std::int32_t& column, st
 int runDxfLevels(const DxfOptions& options, const std::string& planPath) {
   std::vector<LevelResult> results;
   bool made = true;
-  for (const LevelSpec& level : options.levels.levels) {
+  for (const LevelSetup& level : options.levels.levels) {
     LevelResult r{options, DxfSummary{}};
     r.options.drawing = level.name;  // the level's name stands for it in the joins
     r.options.hasInside = level.hasInside;

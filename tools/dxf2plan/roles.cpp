@@ -1,15 +1,13 @@
 #include "roles.h"
+#include "small_inputs.h"
 
 #include <algorithm>
 #include <cctype>
 #include <fstream>
-#include <sys/stat.h>
 
 #include <toml++/toml.h>
 
 namespace {
-
-constexpr long kMaxRoleFileBytes = 1 << 20;
 
 // Built-in names, tried in this order after the user's rules. The wall,
 // door and floor names are the AIA CAD layer guidelines'; the rest follow
@@ -145,19 +143,9 @@ bool addLayerRule(RoleTable& table, const std::string& text, std::string& error)
   return true;
 }
 
-bool loadRoleFile(RoleTable& table, const std::string& path, LevelsSpec& levels, std::string& error) {
-  struct stat info {};
-  if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kMaxRoleFileBytes) {
-    error = path + ": not a readable roles file of at most 1 MiB";
-    return false;
-  }
+bool loadRoleFile(RoleTable& table, const std::string& path, LevelsSetup& levels, std::string& error) {
   toml::table file;
-  try {
-    file = toml::parse_file(path);
-  } catch (const toml::parse_error& e) {
-    error = path + ":" + std::to_string(e.source().begin.line) + ": " + std::string(e.description());
-    return false;
-  }
+  if (!readSmallToml(path, "roles", file, error)) return false;
   std::vector<RoleRule> rules;
   for (const auto& [key, node] : file) {
     const std::string word(key.str());

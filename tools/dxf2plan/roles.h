@@ -58,7 +58,7 @@ bool addLayerRule(RoleTable& table, const std::string& text, std::string& error)
 // `drawing`) go into `levels`. False, with `error` naming the file and what
 // is wrong, when it cannot be read, is no TOML, or holds a key or role this
 // tool does not know.
-bool loadRoleFile(RoleTable& table, const std::string& path, LevelsSpec& levels, std::string& error);
+bool loadRoleFile(RoleTable& table, const std::string& path, LevelsSetup& levels, std::string& error);
 
 // Pure: the role of `layer` under `table`.
 RoleMatch roleOf(const RoleTable& table, const std::string& layer);

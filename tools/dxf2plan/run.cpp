@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "dxf2plan.h"
+#include "small_inputs.h"
 #include "files/output_file.h"
 #include "blocks.h"
 #include "raster.h"
@@ -21,17 +22,10 @@ constexpr char kUsage[] =
     "                       escalator, gate or service ('*' and '?' match any characters)\n"
     "  --roles FILE.toml    roles from a file ([layers] ROLE = [\"PATTERN\", ...])\n";
 
-bool parseNumber(const char* text, double& value) {
-  char* end = nullptr;
-  errno = 0;
-  value = std::strtod(text, &end);
-  return end != text && *end == '\0' && errno == 0 && std::isfinite(value);
-}
-
 bool parsePoint(const std::string& text, Vec2& p) {
   const std::size_t comma = text.find(',');
-  return comma != std::string::npos && parseNumber(text.substr(0, comma).c_str(), p.x) &&
-         parseNumber(text.substr(comma + 1).c_str(), p.y);
+  return comma != std::string::npos && parseFiniteNumber(text.substr(0, comma).c_str(), p.x) &&
+         parseFiniteNumber(text.substr(comma + 1).c_str(), p.y);
 }
 
 // One option's value into `options` (role files are only named here, and
@@ -39,7 +33,7 @@ bool parsePoint(const std::string& text, Vec2& p) {
 bool takeValue(const std::string& arg, const std::string& value, DxfOptions& options,
                std::vector<std::string>& roleFiles, std::string& error) {
   double metres = 0;
-  if (arg == "--cell" && !(parseNumber(value.c_str(), options.cell) && options.cell >= 0.01 && options.cell <= 100)) {
+  if (arg == "--cell" && !(parseFiniteNumber(value.c_str(), options.cell) && options.cell >= 0.01 && options.cell <= 100)) {
     error = "--cell " + value + ": give a cell side in metres from 0.01 to 100";
     return false;
   }
@@ -89,7 +83,7 @@ bool parseDxf2planArgs(int argc, const char* const* argv, DxfOptions& options, s
   }
   // A file's rules go after every --layer, whatever the order on the line.
   for (const std::string& file : roleFiles) {
-    LevelsSpec levels;
+    LevelsSetup levels;
     if (!loadRoleFile(options.roles, file, levels, error)) return false;
     if (levels.levels.empty()) continue;
     options.levels = levels;

@@ -51,11 +51,11 @@ std::string pictureLargePlanAdvice(const PictureSummary& s);
 // Reads a levels file (TOML: [[level]] with name and picture, [[join]] with
 // ends at pixel [X, Y] from the picture's top left). False, with `error`
 // naming the file and the fault, otherwise.
-bool loadLevelsFile(const std::string& path, LevelsSpec& levels, std::string& error);
+bool loadLevelsFile(const std::string& path, LevelsSetup& levels, std::string& error);
 
 // The levels' pictures (names relative to `dir`) into one plan at
 // `planPath`, with their joins; the exit status as runImg2plan's.
-int runImgLevels(const LevelsSpec& levels, const std::string& dir, const Palette& palette, const std::string& planPath,
+int runImgLevels(const LevelsSetup& levels, const std::string& dir, const Palette& palette, const std::string& planPath,
                  double cell);
 
 // The whole command; returns the exit status: 0 with the plan written, 1

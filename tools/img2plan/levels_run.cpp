@@ -2,14 +2,12 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <sys/stat.h>
 
 #include "files/output_file.h"
+#include "small_inputs.h"
 #include "img2plan.h"
 
 namespace {
-
-constexpr long kMaxLevelsFileBytes = 1 << 20;
 
 struct PictureLevel {
   std::int32_t height;  // pixels
@@ -24,19 +22,9 @@ void cellOfPixel(std::size_t level, double x, double y, std::int32_t& column, st
 
 }  // namespace
 
-bool loadLevelsFile(const std::string& path, LevelsSpec& levels, std::string& error) {
-  struct stat info {};
-  if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kMaxLevelsFileBytes) {
-    error = path + ": not a readable levels file of at most 1 MiB";
-    return false;
-  }
+bool loadLevelsFile(const std::string& path, LevelsSetup& levels, std::string& error) {
   toml::table file;
-  try {
-    file = toml::parse_file(path);
-  } catch (const toml::parse_error& e) {
-    error = path + ":" + std::to_string(e.source().begin.line) + ": " + std::string(e.description());
-    return false;
-  }
+  if (!readSmallToml(path, "levels", file, error)) return false;
   for (const auto& [key, node] : file) {
     if ((key.str() != "level" && key.str() != "join") || !node.is_array()) {
       error = path + ": unknown key '" + std::string(key.str()) + "' (a levels file holds [[level]] and [[join]])";
@@ -51,12 +39,12 @@ bool loadLevelsFile(const std::string& path, LevelsSpec& levels, std::string& er
   return true;
 }
 
-int runImgLevels(const LevelsSpec& levels, const std::string& dir, const Palette& palette, const std::string& planPath,
+int runImgLevels(const LevelsSetup& levels, const std::string& dir, const Palette& palette, const std::string& planPath,
                  double cell) {
   std::vector<LevelGrid> grids;
   std::vector<PictureLevel> sizes;
   std::int64_t cells = 0;
-  for (const LevelSpec& level : levels.levels) {
+  for (const LevelSetup& level : levels.levels) {
     const std::string path = level.source.empty() || level.source[0] == '/' ? level.source : dir + level.source;
     Picture picture;
     std::string error;

@@ -1,14 +1,12 @@
 #include "palette.h"
+#include "small_inputs.h"
 
 #include <cmath>
 #include <cstdio>
-#include <sys/stat.h>
 
 #include <toml++/toml.h>
 
 namespace {
-
-constexpr long kMaxPaletteBytes = 1 << 20;
 
 double distance(Rgb a, double r, double g, double b) {
   return std::sqrt((a.r - r) * (a.r - r) + (a.g - g) * (a.g - g) + (a.b - b) * (a.b - b));
@@ -69,18 +67,8 @@ std::string colourText(Rgb c) {
 }
 
 bool loadPalette(const std::string& path, Palette& palette, std::string& error) {
-  struct stat info {};
-  if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kMaxPaletteBytes) {
-    error = path + ": not a readable palette file of at most 1 MiB";
-    return false;
-  }
   toml::table file;
-  try {
-    file = toml::parse_file(path);
-  } catch (const toml::parse_error& e) {
-    error = path + ":" + std::to_string(e.source().begin.line) + ": " + std::string(e.description());
-    return false;
-  }
+  if (!readSmallToml(path, "palette", file, error)) return false;
   Palette loaded{{}, kDefaultTolerance};
   for (const auto& [key, node] : file) {
     const std::string word(key.str());

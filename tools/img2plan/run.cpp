@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "files/output_file.h"
+#include "small_inputs.h"
 #include "img2plan.h"
 
 namespace {
@@ -16,13 +17,6 @@ constexpr char kUsage[] =
     "  --cell METRES        metres a pixel, for the plan's header and the summary\n"
     "  --levels FILE.toml   several pictures, one a level, and the joins between them\n"
     "                       ([[level]] name, picture; [[join]]); then give only PLAN\n";
-
-bool parseNumber(const char* text, double& value) {
-  char* end = nullptr;
-  errno = 0;
-  value = std::strtod(text, &end);
-  return end != text && *end == '\0' && errno == 0 && std::isfinite(value);
-}
 
 struct Args {
   std::string picture, plan, paletteFile, levelsFile;
@@ -55,11 +49,11 @@ bool parseArgs(int argc, const char* const* argv, Args& args, std::string& error
     const char* value = argv[++i];
     if (arg == "--palette") args.paletteFile = value;
     if (arg == "--levels") args.levelsFile = value;
-    if (arg == "--tolerance" && !(parseNumber(value, args.tolerance) && args.tolerance >= 0 && args.tolerance <= 441)) {
+    if (arg == "--tolerance" && !(parseFiniteNumber(value, args.tolerance) && args.tolerance >= 0 && args.tolerance <= 441)) {
       error = std::string("--tolerance ") + value + ": give an RGB distance from 0 to 441";
       return false;
     }
-    if (arg == "--cell" && !(parseNumber(value, args.cell) && args.cell > 0 && args.cell <= 100)) {
+    if (arg == "--cell" && !(parseFiniteNumber(value, args.cell) && args.cell > 0 && args.cell <= 100)) {
       error = std::string("--cell ") + value + ": give metres a pixel, above 0 and at most 100";
       return false;
     }
@@ -89,7 +83,7 @@ int runImg2plan(int argc, const char* const* argv) {
     return 0;
   }
   if (args.tolerance >= 0) palette.tolerance = args.tolerance;
-  LevelsSpec levels;
+  LevelsSetup levels;
   if (!args.levelsFile.empty()) {
     if (!loadLevelsFile(args.levelsFile, levels, error)) {
       std::fprintf(stderr, "img2plan: %s\n%s", error.c_str(), kUsage);

@@ -35,7 +35,7 @@ bool readPoint(const toml::node* node, double& x, double& y) {
   return true;
 }
 
-bool readEnd(const toml::node& node, JoinEndSpec& end) {
+bool readEnd(const toml::node& node, JoinEndSetup& end) {
   const toml::table* t = node.as_table();
   if (t == nullptr) return false;
   const auto level = (*t)["level"].value<std::string>();
@@ -44,7 +44,7 @@ bool readEnd(const toml::node& node, JoinEndSpec& end) {
          (end.level = *level, true);
 }
 
-bool readJoin(const toml::table& t, const LevelsSpec& spec, std::set<char>& labels, JoinSpec& join, std::string& why) {
+bool readJoin(const toml::table& t, const LevelsSetup& setup, std::set<char>& labels, JoinSetup& join, std::string& why) {
   const auto label = t["label"].value<std::string>();
   if (!label || label->size() != 1 || (*label)[0] < '0' || (*label)[0] > '9' || !labels.insert((*label)[0]).second) {
     why = "label: give one digit from \"0\" to \"9\", each join its own";
@@ -65,8 +65,8 @@ bool readJoin(const toml::table& t, const LevelsSpec& spec, std::set<char>& labe
     why = "its two ends must lie on two levels and face each other (top with bottom, left with right)";
     return false;
   }
-  for (const JoinEndSpec& end : join.ends) {
-    if (std::none_of(spec.levels.begin(), spec.levels.end(), [&](const LevelSpec& l) { return l.name == end.level; })) {
+  for (const JoinEndSetup& end : join.ends) {
+    if (std::none_of(setup.levels.begin(), setup.levels.end(), [&](const LevelSetup& l) { return l.name == end.level; })) {
       why = "no level is named '" + end.level + "'";
       return false;
     }
@@ -139,14 +139,14 @@ const char* sideWord(JoinSide side) {
   return "";
 }
 
-bool readLevels(const toml::table& file, const std::string& origin, const char* sourceKey, LevelsSpec& out,
+bool readLevels(const toml::table& file, const std::string& origin, const char* sourceKey, LevelsSetup& out,
                 std::string& error) {
-  out = LevelsSpec{};
+  out = LevelsSetup{};
   std::set<std::string> names;
   if (const toml::array* levels = file["level"].as_array()) {
     for (std::size_t i = 0; i < levels->size(); ++i) {
       const toml::table* t = (*levels)[i].as_table();
-      LevelSpec level{"", "", false, 0, 0};
+      LevelSetup level{"", "", false, 0, 0};
       const auto name = t != nullptr ? (*t)["name"].value<std::string>() : std::nullopt;
       const auto source = t != nullptr ? (*t)[sourceKey].value<std::string>() : std::nullopt;
       if (!name || name->empty() || name->size() > 64 || name->find_first_of("\r\n") != std::string::npos ||
@@ -167,7 +167,7 @@ bool readLevels(const toml::table& file, const std::string& origin, const char* 
   std::set<char> labels;
   if (const toml::array* joins = file["join"].as_array()) {
     for (std::size_t i = 0; i < joins->size(); ++i) {
-      JoinSpec join{};
+      JoinSetup join{};
       std::string why;
       const toml::table* t = (*joins)[i].as_table();
       if (t == nullptr || !readJoin(*t, out, labels, join, why)) {
@@ -249,14 +249,14 @@ bool markJoinEnd(LevelGrid& level, std::int32_t column, std::int32_t row, JoinSi
   return true;
 }
 
-std::string levelsPlanText(const std::vector<LevelGrid>& levels, const std::vector<JoinSpec>& joins,
+std::string levelsPlanText(const std::vector<LevelGrid>& levels, const std::vector<JoinSetup>& joins,
                            const std::vector<std::string>& header) {
   std::string text;
   for (const std::string& line : header) text += "# " + line + '\n';
   for (std::size_t i = 0; i < levels.size(); ++i) {
     text += "== level " + levels[i].name + '\n';
     if (i == 0) {
-      for (const JoinSpec& join : joins) {
+      for (const JoinSetup& join : joins) {
         if (!join.direction.empty()) text += std::string("== escalator ") + join.label + ' ' + join.direction + '\n';
       }
     }
@@ -265,15 +265,15 @@ std::string levelsPlanText(const std::vector<LevelGrid>& levels, const std::vect
   return text;
 }
 
-bool markAllJoins(const LevelsSpec& spec, std::vector<LevelGrid>& grids,
+bool markAllJoins(const LevelsSetup& setup, std::vector<LevelGrid>& grids,
                   void (*cellOf)(std::size_t level, double x, double y, std::int32_t& column, std::int32_t& row, void* context),
                   void* context, std::string& report, std::string& error) {
-  for (const JoinSpec& join : spec.joins) {
+  for (const JoinSetup& join : setup.joins) {
     JoinMark marks[2]{};
     for (int e = 0; e < 2; ++e) {
-      const JoinEndSpec& end = join.ends[e];
+      const JoinEndSetup& end = join.ends[e];
       std::size_t k = 0;
-      while (spec.levels[k].name != end.level) ++k;
+      while (setup.levels[k].name != end.level) ++k;
       std::int32_t column = 0, row = 0;
       cellOf(k, end.x, end.y, column, row, context);
       std::string why;

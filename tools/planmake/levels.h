@@ -16,28 +16,28 @@
 
 enum class JoinSide { Top, Bottom, Left, Right };
 
-struct JoinEndSpec {
+struct JoinEndSetup {
   std::string level;  // the level's name
   double x, y;        // a point on the stair or escalator, in the level's source units
   JoinSide side;      // the end that joins: the side of the run facing the label
 };
 
-struct JoinSpec {
+struct JoinSetup {
   char label;              // '0' to '9'
   std::string direction;   // escalators: "up" or "down"; empty for a stair
-  JoinEndSpec ends[2];
+  JoinEndSetup ends[2];
 };
 
-struct LevelSpec {
+struct LevelSetup {
   std::string name;
   std::string source;  // the drawing or picture, as the file names it
   bool hasInside;      // an --inside point of its own (drawings)
   double insideX, insideY;
 };
 
-struct LevelsSpec {
-  std::vector<LevelSpec> levels;  // top level first
-  std::vector<JoinSpec> joins;
+struct LevelsSetup {
+  std::vector<LevelSetup> levels;  // top level first
+  std::vector<JoinSetup> joins;
 };
 
 // A level's grid made ready for joins: `columnShift` and `rowShift` grow
@@ -63,7 +63,7 @@ struct JoinMark {
 // label that is not one digit or is used twice, ends not on two named
 // levels or not facing each other, or an escalator direction that is
 // neither up nor down.
-bool readLevels(const toml::table& file, const std::string& origin, const char* sourceKey, LevelsSpec& out,
+bool readLevels(const toml::table& file, const std::string& origin, const char* sourceKey, LevelsSetup& out,
                 std::string& error);
 
 // Marks the end of the stair or escalator run that holds cell (column,
@@ -75,19 +75,19 @@ bool readLevels(const toml::table& file, const std::string& origin, const char* 
 bool markJoinEnd(LevelGrid& level, std::int32_t column, std::int32_t row, JoinSide side, char label,
                  JoinMark& mark, std::string& error);
 
-// Marks every join of `spec` on `grids` (in the order of spec.levels),
+// Marks every join of `setup` on `grids` (in the order of setup.levels),
 // `cellOf` giving the cell of an end's point on level k. Both ends must be
 // of one kind and width, an escalator must have a direction and a stair
 // none. One line a join goes to `report`. False, with `error` naming the
 // join, the level and the point, at the first that fails.
-bool markAllJoins(const LevelsSpec& spec, std::vector<LevelGrid>& grids,
+bool markAllJoins(const LevelsSetup& setup, std::vector<LevelGrid>& grids,
                   void (*cellOf)(std::size_t level, double x, double y, std::int32_t& column, std::int32_t& row, void* context),
                   void* context, std::string& report, std::string& error);
 
 // Pure: the whole plan: `header` lines after "# ", then each level's
 // header line, its comment lines (and after the first level's, one
 // `== escalator` line for each escalator join), and its rows.
-std::string levelsPlanText(const std::vector<LevelGrid>& levels, const std::vector<JoinSpec>& joins,
+std::string levelsPlanText(const std::vector<LevelGrid>& levels, const std::vector<JoinSetup>& joins,
                            const std::vector<std::string>& header);
 
 // Pure: "top", "bottom", "left" or "right".
