@@ -59,3 +59,14 @@ foreach(case LimitAndMarks ScaleTicks ReportArguments)
       ${case})
   set_tests_properties(render.Report.${case} PROPERTIES LABELS render TIMEOUT 120)
 endforeach()
+
+# orvik-render --block: one command for the blocked-door picture, byte for
+# byte the two-command route through orvik-check's door files (label render).
+foreach(case SampleNorthStair OwnPlanTwoDoors Refusals)
+  add_test(NAME render.Block.${case}
+    COMMAND ${Python3_EXECUTABLE} ${ORVIK_E2E_DIR}/block_cases.py
+      --render $<TARGET_FILE:orvik-render> --check $<TARGET_FILE:orvik-check>
+      --sample ${PROJECT_SOURCE_DIR}/in --scratch ${ORVIK_E2E_SCRATCH}/render.Block.${case}
+      ${case})
+  set_tests_properties(render.Block.${case} PROPERTIES LABELS render TIMEOUT 180)
+endforeach()

@@ -87,6 +87,30 @@ TEST(ReportArguments, OptionsCarryOnAndReplaceEachOther) {
   EXPECT_EQ(r.jobs[0].planExitPath, "../in/ExitGrid.dat");
 }
 
+// --block belongs to the one output after it, and refuses exits or times
+// of the user's own for that output; --plan again clears the --exits.
+TEST(ReportArguments, BlockHoldsForOneOutputAndOnlyOverThePlansExits) {
+  RenderRequest r;
+  std::string error;
+  ASSERT_TRUE(parse({"--block", "Lift", "--block", "1", "a.png", "b.png", "--exits", "x.dat",
+                     "c.png", "--plan", "p", "--block", "2", "d.png"},
+                    r, error))
+      << error;
+  ASSERT_EQ(r.jobs.size(), 4u);
+  EXPECT_EQ(r.jobs[0].block, (std::vector<std::string>{"Lift", "1"}));
+  EXPECT_TRUE(r.jobs[1].block.empty());
+  EXPECT_EQ(r.jobs[3].block, (std::vector<std::string>{"2"}));
+  EXPECT_EQ(r.jobs[3].exitPath, "p/ExitGrid.dat");
+  EXPECT_FALSE(parse({"--exits", "x.dat", "a.png", "--block", "1", "b.png"}, r, error));
+  EXPECT_EQ(error.rfind("--block and --exits for one output (b.png)", 0), 0u) << error;
+  EXPECT_FALSE(parse({"--times", "t.csv", "--block", "1", "a.png"}, r, error));
+  EXPECT_EQ(error.rfind("--block and --times for one output (a.png)", 0), 0u) << error;
+  EXPECT_FALSE(parse({"a.png", "--block", "1"}, r, error));
+  EXPECT_NE(error.find("options after the last output"), std::string::npos) << error;
+  EXPECT_FALSE(parse({"--block", "", "a.png"}, r, error));
+  EXPECT_EQ(error, "--block needs a value that is not empty");
+}
+
 // Decimal numbers only: what strtod would also read is refused.
 TEST(ReportArguments, NumbersAndRegionsRefused) {
   double value = 0;
@@ -155,6 +179,37 @@ TEST_F(ReportDoors, GroupedAndNumberedAsTheCheckerDoes) {
   EXPECT_EQ(added[1].cells, (std::vector<CellId>{3}));
 }
 
+// --block takes a door as orvik-check --block does (by name, then by
+// number; the same refusal), drops every cell of it, and names the one
+// door's exits as orvik-check --exits-dir names that door's file.
+TEST_F(ReportDoors, BlockedByNameOrNumberAsTheCheckerTakesThem) {
+  readTagged(doorMesh());
+  const std::vector<CellId> plan = {4, 2, 6, 5, 1};  // doors: 1 {4}, 2 {2, 6, 1}, 3 {5}
+  std::vector<CellId> open;
+  std::string file, error;
+  ASSERT_TRUE(exitsWithoutDoors(plan, {"North stair"}, open, file, error)) << error;
+  EXPECT_EQ(open, (std::vector<CellId>{4, 5}));
+  EXPECT_EQ(file, "door2-c2-r1.dat");  // its first cell in the exit file: 2, at column 2
+  ASSERT_TRUE(exitsWithoutDoors(plan, {"3", "Lift"}, open, file, error)) << error;
+  EXPECT_EQ(open, (std::vector<CellId>{4, 2, 6, 1}));
+  EXPECT_EQ(file, "door3-c5-r1.dat");
+  ASSERT_TRUE(exitsWithoutDoors(plan, {"Lift", "1"}, open, file, error)) << error;
+  EXPECT_EQ(open, (std::vector<CellId>{2, 6, 1}));
+  EXPECT_EQ(file, "");  // two doors: no single door file
+  for (const char* wrong : {"4", "0", "+1", " 1", "1.0", "north stair", "Lift "}) {
+    EXPECT_FALSE(exitsWithoutDoors(plan, {"1", wrong}, open, file, error)) << wrong;
+    CheckOptions options;
+    options.block = {wrong};
+    const CheckReport checked =
+        checkPlanTexts("m.csv", doorMesh(), "e.dat", "4 2 6 5 1\n", 0, options);
+    EXPECT_EQ(error, checked.blockError) << wrong;
+  }
+  EXPECT_EQ(error, "no door is named or numbered \"Lift \"; the doors are: 1, 2 \"North stair\", "
+                   "3 \"Lift\"");
+  EXPECT_FALSE(exitsWithoutDoors({}, {"1"}, open, file, error));
+  EXPECT_EQ(error, "no door is named or numbered \"1\"; the doors are: none");
+}
+
 TEST_F(ReportDoors, RegionOfALevelOrItsAbsence) {
   readTagged(doorMesh());
   GridBox box{};
@@ -217,6 +272,27 @@ TEST(ReportLayout, RegionFitsAnySizeWithSquareCells) {
   EXPECT_TRUE(std::isfinite(huge.left) && std::isfinite(huge.pxPerUnit) && huge.pxPerUnit > 0);
   const ReportDoor corner{1, "", {1}, {}, INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN};
   EXPECT_TRUE(std::isfinite(doorMark(huge, corner).x0));
+}
+
+// A door's name in its white box must not hide another door's mark: two
+// blocked doors three cells apart, each name longer than the gap.
+TEST(ReportLayout, DoorNamesCoverNoDoorsMark) {
+  const GridBox box{0, 0, 40, 10};
+  const ReportWords words{"t", "s", "c", "l", "u"};
+  const std::vector<ReportDoor> doors = {
+      ReportDoor{1, "Market Street stair", {1}, {1}, 5, 10, 5, 10},
+      ReportDoor{2, "Museum stair", {2}, {2}, 8, 10, 8, 10},
+      ReportDoor{3, "", {3}, {}, 8, 0, 9, 0}};
+  const ReportLayout l = layoutReport(800, 400, box, defaultReportOptions(), words, doors);
+  EXPECT_EQ(l.doorLabelBoxes.size(), 3u);
+  for (const PixelBox& label : l.doorLabelBoxes) {
+    for (const ReportDoor& door : doors) {
+      const PixelBox mark = doorMark(l, door);
+      EXPECT_FALSE(label.x0 < mark.x1 && mark.x0 < label.x1 && label.y0 < mark.y1 &&
+                   mark.y0 < label.y1)
+          << "a name at x " << label.x0 << " covers door " << door.number;
+    }
+  }
 }
 
 TEST(ReportLayout, TicksEveryMinuteLabelsThinnedScaleBarNice) {

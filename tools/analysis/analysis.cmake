@@ -14,6 +14,7 @@ add_library(orvik_analysis STATIC
   ${CMAKE_CURRENT_LIST_DIR}/plain_text.cpp
   ${CMAKE_CURRENT_LIST_DIR}/plan_graph.cpp
   ${CMAKE_CURRENT_LIST_DIR}/door_groups.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/door_choice.cpp
   ${CMAKE_CURRENT_LIST_DIR}/cost_walk.cpp)
 target_include_directories(orvik_analysis PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(orvik_analysis PUBLIC orvik_core)

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "check_internal.h"
+#include "door_choice.h"
 #include "geodesic.h"
 #include "walks.h"
 
@@ -16,40 +17,19 @@ namespace {
 CellId blockSeeds[kSlotCount];  // the exits left open, in file order
 float baseTimes[kSlotCount];    // s, the times with every exit while the case is walked
 
-bool isDoorNumber(const std::string& text) {
-  return !text.empty() && text.size() <= 9 &&
-         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-// The index in r.doors of the door `given` names, by name first (names are
-// never numbers when plan2mesh wrote them), then by number; -1 none.
-int findDoor(const CheckReport& r, const std::string& given) {
-  for (std::size_t i = 0; i < r.doors.size(); ++i) {
-    if (!r.doors[i].name.empty() && r.doors[i].name == given) return static_cast<int>(i);
-  }
-  if (!isDoorNumber(given)) return -1;
-  const long number = std::stol(given);
-  return number >= 1 && number <= static_cast<long>(r.doors.size()) ? static_cast<int>(number - 1)
-                                                                      : -1;
-}
-
-std::string doorList(const CheckReport& r) {
-  std::string text;
-  for (const Door& d : r.doors) {
-    if (!text.empty()) text += ", ";
-    text += num(d.number);
-    if (!d.name.empty()) text += " \"" + plainText(d.name, kQuoteBytes) + '"';
-  }
-  return text.empty() ? "none" : text;
+std::vector<std::string> doorNames(const CheckReport& r) {
+  std::vector<std::string> names;
+  for (const Door& d : r.doors) names.push_back(d.name);
+  return names;
 }
 
 bool resolveBlockedDoors(CheckReport& r) {
   r.blockedDoors.clear();
+  const std::vector<std::string> names = doorNames(r);
   for (const std::string& given : r.options.block) {
-    const int door = findDoor(r, given);
+    const int door = findDoor(names, given);
     if (door < 0) {
-      r.blockError = "no door is named or numbered \"" + plainText(given, kQuoteBytes) +
-                     "\"; the doors are: " + doorList(r);
+      r.blockError = unknownDoorMessage(names, given);
       return false;
     }
     if (std::find(r.blockedDoors.begin(), r.blockedDoors.end(), door) == r.blockedDoors.end()) {

@@ -11,6 +11,7 @@
 #include "check_internal.h"
 #include "color/color.h"
 #include "files/output_file.h"
+#include "door_choice.h"
 #include "door_groups.h"
 #include "geodesic.h"
 #include "walks.h"
@@ -112,9 +113,7 @@ void geodesicWithout(Door& door) {
   }
 }
 
-std::string doorFileName(const Door& d) {
-  return "door" + num(d.number) + "-c" + num(d.column) + "-r" + num(d.row) + ".dat";
-}
+std::string doorFileName(const Door& d) { return doorExitFileName(d.number, d.column, d.row); }
 
 // Digits, with a minus sign before them when `sign`, from `at`; moves past them.
 bool skipNumber(const std::string& name, std::size_t& at, bool sign) {

@@ -1,6 +1,7 @@
 // The command line: options set files, size and keys; each output name
 // takes them as they stand. Files, the times column and the size carry on
-// to later outputs; keys belong to the one output that follows them.
+// to later outputs; keys and --block belong to the one output that follows
+// them.
 #include <strings.h>
 
 #include <cstdio>
@@ -24,7 +25,8 @@ constexpr char kDefaultColumn[] = "seconds";  // orvik-check --times's time colu
 constexpr int kMaxSide = 16384;               // px, beyond any window
 constexpr const char* kOptions[] = {"--plan",  "--mesh",      "--exits",  "--times",
                                     "--column", "--size",     "--keys",   "--title",
-                                    "--limit",  "--scale-max", "--region", "--cell-size"};
+                                    "--limit",  "--scale-max", "--region", "--cell-size",
+                                    "--block"};
 constexpr char kAnnotate[] = "--annotate";  // the one option without a value
 constexpr int kMinReportWidth = 320;         // px, room for the title, legend and a map
 constexpr int kMinReportHeight = 240;        // px
@@ -40,6 +42,7 @@ struct Settings {
   bool keysPending;     // --keys was given since the last output
   bool limitPending;    // --limit was given since the last output
   bool scaleMaxPending; // --scale-max was given since the last output
+  bool exitsNamed;      // --exits was given after the last --plan
 };
 
 // Whatever the case: a camera's PICTURE.PNG is a PNG too.
@@ -168,6 +171,25 @@ bool applyReportOption(Settings& s, const std::string& option, const char* value
   return true;
 }
 
+// --block walks from the plan's exits less the doors: an exit file or a
+// times CSV of the user's own would be dropped without a word.
+bool blockFits(const Settings& s, const RenderJob& job, std::string& error) {
+  if (job.block.empty()) return true;
+  if (s.exitsNamed) {
+    error = "--block and --exits for one output (" + job.outPath +
+            "): --block draws the plan's own exits less the door's cells; give --plan again "
+            "before --block, or leave --block out";
+    return false;
+  }
+  if (!job.timesPath.empty()) {
+    error = "--block and --times for one output (" + job.outPath +
+            "): the times CSV colours the map, not a walk from the exits; give --plan again "
+            "before --block, or leave --block out";
+    return false;
+  }
+  return true;
+}
+
 bool addOutput(Settings& s, const char* name, RenderRequest& request, std::string& error) {
   RenderJob job = s.next;
   job.outPath = name;
@@ -187,9 +209,10 @@ bool addOutput(Settings& s, const char* name, RenderRequest& request, std::strin
             "again before it, or leave --column out";
     return false;
   }
-  if (!reportFits(s, job, error)) return false;
+  if (!reportFits(s, job, error) || !blockFits(s, job, error)) return false;
   request.jobs.push_back(job);
   s.next.keys.clear();
+  s.next.block.clear();
   s.optionsPending = s.columnPending = s.keysPending = false;
   s.limitPending = s.scaleMaxPending = false;
   return true;
@@ -211,12 +234,16 @@ bool applyOption(Settings& s, const std::string& option, const char* value, std:
     n.planExitPath = n.exitPath;
     n.planPath = value;
     n.timesPath.clear();
+    s.exitsNamed = false;
   } else if (option == "--mesh") {
     n.meshPath = value;
     n.planExitPath.clear();
   } else if (option == "--exits") {
     n.exitPath = value;
     n.timesPath.clear();
+    s.exitsNamed = true;
+  } else if (option == "--block") {
+    n.block.push_back(value);
   } else if (option == "--times") {
     n.timesPath = value;
     s.timesNamed = true;
@@ -261,7 +288,7 @@ bool parseRenderArguments(int argc, const char* const* argv, RenderRequest& requ
   request = RenderRequest{false, {}};
   Settings s{RenderJob{kMeshPath, kExitPath, "", kDefaultColumn, kWindowWidth, kWindowHeight,
                        "", "", false, kExitPath, defaultReportOptions()},
-             false, false, false, false, false, false, false};
+             false, false, false, false, false, false, false, false};
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--help" || arg == "-h") {

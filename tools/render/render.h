@@ -33,6 +33,8 @@ struct RenderJob {
                             // openRenderPlans points them at its converted files
   bool meshFromPlan = false;  // meshPath is the converted mesh of the .plan planPath
   bool exitsFromPlan = false; // exitPath is the converted exit file of that .plan
+  std::vector<std::string> block{};  // --block: doors (names or numbers as given) whose cells
+                                     // the exits of exitPath lose; this output only
 };
 
 struct RenderRequest {

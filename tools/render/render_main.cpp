@@ -26,6 +26,9 @@ struct Loaded {
   std::string colourKey;  // exits or times file (and column) the colours came from
   std::vector<CellId> walkedExits;  // the exits of the last walk, in file order
   bool repainted;         // an annotated picture coloured the cells its own way
+  std::vector<CellId> planExits{};  // with --block: the exit file's exits, doors and all
+  std::string blockedFile{};        // with --block: the name of the one door's exit file
+  bool refused = false;             // a --block named no door: status 2
 };
 
 void warn(const std::string& what) {
@@ -85,6 +88,25 @@ void walkFromExits(const std::string& path, std::vector<CellId>& exits) {
   finishInput(path, in, opened);
 }
 
+// The walk from the plan's exits less the cells of the doors --block names.
+bool walkWithoutDoors(const RenderJob& job, Loaded& loaded, std::string& error) {
+  TextCursor in = makeCursor("");
+  const bool opened = openInput(job.exitPath, in);
+  ExitList list;
+  readExitList(in, list);
+  if (opened && in.readError == 0) warnAll(exitWarnings(job.exitPath, list));
+  finishInput(job.exitPath, in, opened);
+  ExitList open;
+  if (!exitsWithoutDoors(list.exits, job.block, open.exits, loaded.blockedFile, error)) {
+    loaded.refused = true;
+    return false;
+  }
+  seedExitList(open);
+  loaded.walkedExits = open.exits;
+  loaded.planExits = list.exits;
+  return true;
+}
+
 // The scene of `job`: mesh, corners, times, colours, as the program loads them.
 bool loadJob(const RenderJob& job, bool keepWords, Loaded& loaded, std::string& error) {
   const bool meshChanged = !loaded.any || job.meshPath != loaded.meshPath;
@@ -92,12 +114,17 @@ bool loadJob(const RenderJob& job, bool keepWords, Loaded& loaded, std::string& 
     loadMesh(job.meshPath, keepWords);
     loaded = Loaded{true, job.meshPath, "", {}, false};
   }
-  const std::string colourKey = job.timesPath.empty()
-                                    ? "exits\n" + job.exitPath
-                                    : "times\n" + job.timesPath + "\n" + job.timesColumn;
+  std::string colourKey = job.timesPath.empty()
+                              ? "exits\n" + job.exitPath
+                              : "times\n" + job.timesPath + "\n" + job.timesColumn;
+  for (const std::string& door : job.block) colourKey += "\nblock\n" + door;
   if (meshChanged || colourKey != loaded.colourKey) {
     loaded.colourKey.clear();
-    if (job.timesPath.empty()) {
+    loaded.planExits.clear();
+    loaded.blockedFile.clear();
+    if (!job.block.empty()) {
+      if (!walkWithoutDoors(job, loaded, error)) return false;
+    } else if (job.timesPath.empty()) {
       walkFromExits(job.exitPath, loaded.walkedExits);
     } else if (!readTimesCsv(job.timesPath.c_str(), job.timesColumn.c_str(), error)) {
       return false;
@@ -170,6 +197,7 @@ std::string regionName(const ReportRegion& r) {
 // The exits of the drawn file and of the plan, grouped into doors; the
 // plan's are the drawn ones where it has no file of its own to compare.
 std::vector<ReportDoor> reportDoors(const RenderJob& job, const Loaded& loaded) {
+  if (!job.block.empty()) return groupReportDoors(loaded.planExits, loaded.walkedExits);
   std::vector<CellId> drawn = loaded.walkedExits;
   ExitList list;
   if (!job.timesPath.empty()) {
@@ -188,8 +216,11 @@ bool drawAnnotated(const RenderJob& job, const Loaded& loaded, std::string& erro
   GridBox box{};
   if (!regionBox(job.report.region, box, error)) return false;
   const std::vector<ReportDoor> doors = reportDoors(job, loaded);
-  const ReportSubject subject{planName(job), regionName(job.report.region),
-                              lastPart(job.exitsFromPlan ? job.planPath : job.exitPath),
+  // One door blocked: named as the exit file orvik-check --exits-dir writes
+  // for it, so that the picture is the one drawn from that file.
+  const std::string exitFile = !loaded.blockedFile.empty() ? loaded.blockedFile
+                               : lastPart(job.exitsFromPlan ? job.planPath : job.exitPath);
+  const ReportSubject subject{planName(job), regionName(job.report.region), exitFile,
                               lastPart(job.timesPath), job.timesColumn};
   const ReportWords words = composeReportWords(job.report, subject, doors);
   const ReportLayout layout = layoutReport(job.width, job.height, box, job.report, words, doors);
@@ -223,12 +254,14 @@ int renderAll(const RenderRequest& request) {
   BmpPicture picture;  // one buffer for every output of the same size
   std::string error;
   bool keepWords = false;  // the tags name levels and doors for annotated pictures
-  for (const RenderJob& job : request.jobs) keepWords = keepWords || job.report.on;
+  for (const RenderJob& job : request.jobs) {
+    keepWords = keepWords || job.report.on || !job.block.empty();
+  }
   for (const RenderJob& job : request.jobs) {
     if (!loadJob(job, keepWords, loaded, error) || !useOffscreen(job.width, job.height, error) ||
         !drawAndWrite(job, loaded, picture, error)) {
       std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
-      return 1;
+      return loaded.refused ? 2 : 1;
     }
     loaded.repainted = job.report.on;
   }

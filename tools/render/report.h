@@ -49,6 +49,15 @@ struct ReportDoor {
 std::vector<ReportDoor> groupReportDoors(const std::vector<CellId>& planExits,
                                          const std::vector<CellId>& drawnExits);
 
+// Needs the table and the names read: the plan's exits (distinct, in file
+// order) less the cells of the doors `given` calls (names or numbers, as
+// orvik-check --block takes them, door_choice.h), in `open`; `exitFile` is
+// the name orvik-check --exits-dir gives the exit file of the one door
+// blocked, "" when more than one is. False, with the one-line refusal in
+// `error` and the rest unusable, for a name or number of no door.
+bool exitsWithoutDoors(const std::vector<CellId>& planExits, const std::vector<std::string>& given,
+                       std::vector<CellId>& open, std::string& exitFile, std::string& error);
+
 // Grid rectangle of cells, inclusive.
 struct GridBox {
   std::int32_t column0, row0, column1, row1;

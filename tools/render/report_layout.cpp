@@ -167,8 +167,9 @@ void fitRegion(ReportLayout& l, const GridBox& box) {
 }
 
 // The first of right, left, above and below the door's mark where its name
-// stays inside the map area and clear of the names placed before it.
-void placeDoorLabel(ReportLayout& l, const ReportDoor& door) {
+// stays inside the map area, clear of the names placed before it and of
+// every door's mark (a name's white box over a mark would hide that door).
+void placeDoorLabel(ReportLayout& l, const ReportDoor& door, const std::vector<PixelBox>& marks) {
   const ReportFont& font = *l.fonts.label;
   std::string text = latin1Text(doorCalled(door));
   if (!door.blocked.empty()) {
@@ -194,7 +195,11 @@ void placeDoorLabel(ReportLayout& l, const ReportDoor& door) {
     c = PixelBox{std::round(c.x0 + dx), std::round(c.y0 + dy), 0, 0};
     c.x1 = c.x0 + w;
     c.y1 = c.y0 + h;
-    if (!inside(c, a) || overlaps(c, mark)) continue;
+    if (!inside(c, a) || std::any_of(marks.begin(), marks.end(), [&](const PixelBox& m) {
+          return overlaps(c, m);
+        })) {
+      continue;
+    }
     if (std::any_of(l.doorLabelBoxes.begin(), l.doorLabelBoxes.end(),
                     [&](const PixelBox& b) { return overlaps(b, c); })) {
       continue;
@@ -292,6 +297,8 @@ ReportLayout layoutReport(int width, int height, const GridBox& box, const Repor
   for (const ReportDoor& d : doors) {
     if (doorShown(l, d) && d.blocked.empty()) order.push_back(&d);
   }
-  for (const ReportDoor* d : order) placeDoorLabel(l, *d);
+  std::vector<PixelBox> marks;
+  for (const ReportDoor* d : order) marks.push_back(doorMark(l, *d));
+  for (const ReportDoor* d : order) placeDoorLabel(l, *d, marks);
   return l;
 }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "door_choice.h"
 #include "door_groups.h"
 #include "join_tags.h"
 #include "record_tags.h"
@@ -21,6 +22,7 @@ std::unordered_map<std::string, std::int32_t> doorIndex;   // name -> index into
 int exitAt[kSlotCount];       // index in the grouping's list of exits of each exit slot
 bool planExit[kSlotCount];    // listed in the plan's exit file
 bool drawnExit[kSlotCount];   // listed in the drawn exit file
+bool listedExit[kSlotCount];  // among the exits being grouped
 
 std::int32_t indexOf(const std::string& name, std::vector<std::string>& names,
                      std::unordered_map<std::string, std::int32_t>& index) {
@@ -57,6 +59,28 @@ void noteRecordFacts(const MeshRecord& record, void*) {
                                       : -1;
 }
 
+namespace {
+
+// Exit cells a move joins are one door, as the checker and orvik-egress
+// group them: the door of each of `all` (distinct slots), numbered in order.
+std::vector<int> doorsOfExits(const std::vector<CellId>& all) {
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    exitAt[all[i]] = static_cast<int>(i);
+    listedExit[all[i]] = true;
+  }
+  std::vector<std::pair<int, int>> joined;
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    for (const Side& side : kWalkSides) {
+      const CellId n = moveAcross(all[i], side);
+      if (n >= 0 && listedExit[n]) joined.emplace_back(static_cast<int>(i), exitAt[n]);
+    }
+  }
+  for (CellId e : all) listedExit[e] = false;
+  return groupDoors(static_cast<int>(all.size()), joined);
+}
+
+}  // namespace
+
 std::vector<ReportDoor> groupReportDoors(const std::vector<CellId>& planExits,
                                          const std::vector<CellId>& drawnExits) {
   std::vector<CellId> all;  // plan's exits in file order, then the drawn ones it lacks, once each
@@ -68,16 +92,7 @@ std::vector<ReportDoor> groupReportDoors(const std::vector<CellId>& planExits,
     if (!drawnExit[e] && !planExit[e]) all.push_back(e);
     drawnExit[e] = true;
   }
-  // Exit cells a move joins are one door, as the checker and orvik-egress group them.
-  for (std::size_t i = 0; i < all.size(); ++i) exitAt[all[i]] = static_cast<int>(i);
-  std::vector<std::pair<int, int>> joined;
-  for (std::size_t i = 0; i < all.size(); ++i) {
-    for (const Side& side : kWalkSides) {
-      const CellId n = moveAcross(all[i], side);
-      if (n >= 0 && (planExit[n] || drawnExit[n])) joined.emplace_back(static_cast<int>(i), exitAt[n]);
-    }
-  }
-  const std::vector<int> doorOf = groupDoors(static_cast<int>(all.size()), joined);
+  const std::vector<int> doorOf = doorsOfExits(all);
   std::vector<ReportDoor> doors;
   for (int d = 0; d < doorCount(doorOf); ++d) doors.push_back(ReportDoor{d + 1, "", {}, {}, 0, 0, 0, 0});
   for (std::size_t i = 0; i < all.size(); ++i) {
@@ -97,6 +112,40 @@ std::vector<ReportDoor> groupReportDoors(const std::vector<CellId>& planExits,
   }
   for (CellId e : all) planExit[e] = drawnExit[e] = false;
   return doors;
+}
+
+bool exitsWithoutDoors(const std::vector<CellId>& planExits, const std::vector<std::string>& given,
+                       std::vector<CellId>& open, std::string& exitFile, std::string& error) {
+  const std::vector<int> doorOf = doorsOfExits(planExits);
+  std::vector<std::string> names(static_cast<std::size_t>(doorCount(doorOf)));
+  for (std::size_t i = 0; i < planExits.size(); ++i) {
+    std::string& name = names[static_cast<std::size_t>(doorOf[i])];
+    if (name.empty() && reportDoorNameOf[planExits[i]] >= 0)
+      name = reportDoorNames[reportDoorNameOf[planExits[i]]];
+  }
+  std::vector<bool> blocked(names.size(), false);
+  int blockedCount = 0;
+  for (const std::string& name : given) {
+    const int door = findDoor(names, name);
+    if (door < 0) {
+      error = unknownDoorMessage(names, name);
+      return false;
+    }
+    if (!blocked[static_cast<std::size_t>(door)]) ++blockedCount;
+    blocked[static_cast<std::size_t>(door)] = true;
+  }
+  open.clear();
+  exitFile.clear();
+  for (std::size_t i = 0; i < planExits.size(); ++i) {
+    const CellId e = planExits[i];
+    const int door = doorOf[i];
+    if (!blocked[static_cast<std::size_t>(door)]) {
+      open.push_back(e);
+    } else if (blockedCount == 1 && exitFile.empty()) {  // the door's first cell
+      exitFile = doorExitFileName(door + 1, gridColumnOf(e), gridRowOf(e));
+    }
+  }
+  return true;
 }
 
 bool regionBox(const ReportRegion& region, GridBox& box, std::string& error) {

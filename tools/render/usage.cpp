@@ -14,6 +14,9 @@ constexpr char kUsage[] =
     "  --mesh FILE    the mesh file alone\n"
     "  --exits FILE   the exit file alone; colours from the walk from its exits\n"
     "  --times FILE   colours from a times CSV of orvik-check --times instead\n"
+    "  --block DOOR   the plan's exits less this door's cells: its name (door=NAME,\n"
+    "                 as plan2mesh writes it) or its number, as orvik-check --block\n"
+    "                 takes it; repeat it to block several doors together\n"
     "  --column NAME  the CSV column with the seconds (default seconds)\n"
     "  --size WxH     the window's size in px (default 800x600)\n"
     "  --keys \"KEYS\"  keys of the program, separated by blanks, pressed in order\n"
@@ -31,11 +34,12 @@ constexpr char kUsage[] =
     "\n"
     "Several outputs may follow each other, each after its own options, and\n"
     "are drawn with one OpenGL context. Files, --column and --size hold for\n"
-    "every later output until given again; --keys holds only for the next\n"
-    "output. Of --times and --exits (or --plan), the later one decides how the\n"
+    "every later output until given again; --keys and --block hold only for\n"
+    "the next output. Of --times and --exits (or --plan), the later one decides how the\n"
     "map is coloured. Cells that the times CSV does not list show as unreached.\n"
     "--annotate and its options hold for later outputs too. A blocked door is\n"
-    "one whose cells the exit file of --plan lists and the drawn one does not.\n";
+    "one whose cells the exit file of --plan lists and the drawn one does not,\n"
+    "or one that --block names.\n";
 
 }  // namespace
 
