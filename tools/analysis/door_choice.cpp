@@ -29,9 +29,9 @@ std::string unknownDoorMessage(const std::vector<std::string>& names, const std:
   for (std::size_t i = 0; i < names.size(); ++i) {
     if (!list.empty()) list += ", ";
     list += std::to_string(i + 1);
-    if (!names[i].empty()) list += " \"" + plainText(names[i], kDoorQuoteBytes) + '"';
+    if (!names[i].empty()) list += " \"" + plainText(names[i], kQuoteBytes) + '"';
   }
-  return "no door is named or numbered \"" + plainText(given, kDoorQuoteBytes) +
+  return "no door is named or numbered \"" + plainText(given, kQuoteBytes) +
          "\"; the doors are: " + (list.empty() ? "none" : list);
 }
 

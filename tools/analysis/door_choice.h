@@ -8,9 +8,6 @@
 #include <string>
 #include <vector>
 
-// Bytes of a door name quoted in a one-line message before it is cut.
-constexpr std::size_t kDoorQuoteBytes = 48;
-
 // Pure: `names` holds each door's name ("" for none), door 1 first. The
 // index in `names` of the door `given` calls, by name first (plan2mesh
 // never writes a number as a name), then by 1-based number; -1 for none.

@@ -97,3 +97,18 @@ std::string quotedText(std::string_view text, std::size_t maxBytes, bool cut) {
   const std::string shown = escaped(text, maxBytes, '"', more);
   return '"' + shown + (more || cut ? "...\"" : "\"");
 }
+
+bool isPlainDecimal(const char* text) {
+  bool digit = false;
+  bool point = false;
+  for (const char* p = text; *p != '\0'; ++p) {
+    if (*p >= '0' && *p <= '9') {
+      digit = true;
+    } else if (*p == '.' && !point) {
+      point = true;
+    } else {
+      return false;
+    }
+  }
+  return digit;
+}

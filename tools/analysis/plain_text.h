@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+constexpr std::size_t kQuoteBytes = 48;  // bytes of a name or value quoted in a message, then "..."
+
 // Pure: at most maxBytes of `text` (then "..."), escaped.
 std::string plainText(std::string_view text, std::size_t maxBytes = std::string_view::npos);
 
@@ -15,3 +17,8 @@ std::string plainText(std::string_view text, std::size_t maxBytes = std::string_
 // "..." before the closing quote when cut there or when `cut` says the text
 // went on already.
 std::string quotedText(std::string_view text, std::size_t maxBytes, bool cut = false);
+
+// Pure: digits with at most one decimal point among or after them; no sign,
+// exponent, hexadecimal ("0x10"), "inf", "nan" or blanks, which strtod
+// would take: the numbers a command line of the companions accepts.
+bool isPlainDecimal(const char* text);

@@ -59,9 +59,6 @@ void clearNotes();
 void addFinding(CheckReport& r, FindingKind kind, InputFile file, std::int64_t line, int field,
                 Message message);
 
-// Longest file text a line of the plain report shows, bytes.
-constexpr std::size_t kQuoteBytes = 48;
-
 
 // Message pieces: the checker's own words, and text from a file.
 MessagePiece own(std::string words);

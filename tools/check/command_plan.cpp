@@ -8,21 +8,6 @@
 #include "files/output_file.h"
 #include "plan_input.h"
 
-bool isPlainDecimal(const char* text) {
-  bool digit = false;
-  bool point = false;
-  for (const char* p = text; *p != '\0'; ++p) {
-    if (*p >= '0' && *p <= '9') {
-      digit = true;
-    } else if (*p == '.' && !point) {
-      point = true;
-    } else {
-      return false;
-    }
-  }
-  return digit;
-}
-
 bool checkAskedPlan(const std::string& planPath, const std::string& meshPath,
                     const std::string& exitPath, const CheckOptions& options, CheckReport& report) {
   if (planPath.empty()) {

@@ -5,11 +5,7 @@
 #include <string>
 
 #include "check.h"
-
-// Pure: digits with at most one decimal point among or after them; no sign,
-// exponent, hexadecimal ("0x10"), "inf", "nan" or blanks, as the times CSV
-// reads seconds.
-bool isPlainDecimal(const char* text);
+#include "plain_text.h"
 
 // Checks the plan: `planPath` when given (a folder, or a .plan converted in
 // memory), else the two files. False, with the reason on standard error,

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "plain_text.h"
 #include "report.h"
 
 ReportOptions defaultReportOptions() {
@@ -19,18 +20,7 @@ ReportOptions defaultReportOptions() {
 }
 
 bool parsePlainDecimal(const char* text, double most, double& value) {
-  bool digit = false;
-  bool point = false;
-  for (const char* p = text; *p != '\0'; ++p) {
-    if (*p >= '0' && *p <= '9') {
-      digit = true;
-    } else if (*p == '.' && !point) {
-      point = true;
-    } else {
-      return false;
-    }
-  }
-  if (!digit) return false;
+  if (!isPlainDecimal(text)) return false;
   char* end = nullptr;
   errno = 0;
   value = std::strtod(text, &end);
