@@ -156,6 +156,19 @@ class Outputs(unittest.TestCase):
         worst = max(cases, key=lambda c: (sum(not l["passed"] for l in c["limits"]), c["everyoneOutSeconds"]))
         self.assertEqual(report["blocked"]["worstDoor"], worst["door"])
 
+    def test_block_names_a_door_as_the_blocked_case_and_the_scenario_do(self):
+        f = Folder("block", plan="EE....E\n.......\npp..ppp\n# door West = 1:1\n")
+        case = json.loads(run("--plan", str(f.dir), "--blocked", "--json").stdout)["blocked"]["cases"][0]
+        by_name = json.loads(run("--plan", str(f.dir), "--block", "West", "--json").stdout)
+        by_number = json.loads(run("--plan", str(f.dir), "--block", "1", "--json").stdout)
+        self.assertEqual(by_name, by_number)
+        self.assertEqual([(d["number"], d["blocked"]) for d in by_name["doors"]], [(1, True), (2, False)])
+        self.assertEqual(by_name["everyoneOutSeconds"], case["everyoneOutSeconds"])
+        Path(f.path("west.toml")).write_text(SCENARIO + '[doors]\nblocked = ["West"]\n')
+        in_file = json.loads(run("--plan", str(f.dir), "--scenario", f.path("west.toml"), "--json").stdout)
+        self.assertEqual(in_file["doors"], by_name["doors"])
+        self.assertEqual(in_file["everyoneOutSeconds"], by_name["everyoneOutSeconds"])
+
     def test_chart_is_a_png(self):
         f = Folder("chart")
         r = run("--plan", str(f.dir), "--chart", f.path("chart.png"))
@@ -218,6 +231,11 @@ class Refusals(unittest.TestCase):
                 self.assertIn("usage: orvik-egress", r.stderr)
         self.refused(f, "--mesh", f.path("NoSuch.csv"), says="NoSuch.csv: cannot be opened")
         self.refused(f, "--scenario", f.path("none.toml"), says="none.toml: cannot be opened")
+
+    def test_an_unknown_door_lists_the_doors(self):
+        f = Folder("unknown-door", plan="EE....E\n.......\npp..ppp\n# door West = 1:1\n")
+        self.refused(f, "--block", "3", says='--block: no door is named or numbered "3"; the doors are: 1 "West", 2')
+        self.refused(f, "--block", "west", says='no door is named or numbered "west"')
 
     def test_an_output_never_replaces_an_input(self):
         f = Folder("inputs")

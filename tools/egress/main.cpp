@@ -24,6 +24,7 @@ struct Options {
   std::string times, curve, chart;  // empty: not written
   bool json = false;
   bool blocked = false;
+  std::vector<std::string> block;  // --block NAME|NUMBER, in the order given
   int route = -1;  // -1 the scenario's, else a RouteChoice
 };
 
@@ -33,12 +34,14 @@ constexpr char kUsageLine[] =
 void printUsage(std::FILE* to) {
   std::fprintf(to,
                "%s\n"
-               "                    [--route quickest|nearest] [--blocked] [--json]\n"
+               "                    [--block NAME|NUMBER]... [--route quickest|nearest] [--blocked] [--json]\n"
                "                    [--times FILE] [--curve FILE] [--chart FILE.png]\n"
                "  --plan DIR        the folder with Mesh.csv, ExitGrid.dat and %s (default ../in)\n"
                "  --plan FILE.plan  a plan converted by plan2mesh; the scenario NAME.toml beside\n"
                "                    NAME.plan, else %s there\n"
                "  --mesh, --exits, --scenario FILE   one file alone, instead of the plan's\n"
+               "  --block DOOR      that door blocked too, by its name or number (repeatable),\n"
+               "                    as the scenario's [doors] blocked does\n"
                "  --route           quickest: walk plus the expected wait (default); nearest: walk alone\n"
                "  --blocked         run again with each door blocked in turn; the worst door\n"
                "  --json            the report as one JSON object\n"
@@ -59,7 +62,7 @@ bool takeOption(int argc, char** argv, int& i, Options& o, std::string& error) {
                       : arg == "--exits" ? &o.names.exits : arg == "--scenario" ? &o.names.scenario
                       : arg == "--times" ? &o.times : arg == "--curve" ? &o.curve
                       : arg == "--chart" ? &o.chart : nullptr;
-  if (path == nullptr && arg != "--route") {
+  if (path == nullptr && arg != "--route" && arg != "--block") {
     error = "unknown option " + arg;
     return false;
   }
@@ -70,6 +73,8 @@ bool takeOption(int argc, char** argv, int& i, Options& o, std::string& error) {
   const std::string value = argv[++i];
   if (path != nullptr) {
     *path = value;
+  } else if (arg == "--block") {
+    o.block.push_back(value);
   } else if (value == "quickest" || value == "nearest") {
     o.route = static_cast<int>(value == "quickest" ? RouteChoice::Quickest : RouteChoice::Nearest);
   } else {
@@ -171,6 +176,7 @@ int runEgress(const Options& o, const EgressFiles& files) {
   Scenario scenario;
   if (!readScenario(files.scenario, scenario, error)) return failWith(error);
   if (o.route >= 0) scenario.route = static_cast<RouteChoice>(o.route);
+  for (const std::string& door : o.block) scenario.blocked.push_back(DoorGiven{door, 0, 0, true});
   PlanGraph graph;
   PlanWarnings warnings;
   if (!readPlanGraph(files.mesh.c_str(), files.exits.c_str(), graph, warnings, error)) {

@@ -78,6 +78,7 @@ struct DoorGiven {
   std::string name;    // by name, or "" when by number
   std::int64_t number; // by number (from 1), or 0
   std::int64_t line;
+  bool commandLine = false;  // from --block: `name` holds the text given, a name or a number
 };
 
 struct Scenario {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "door_choice.h"
 #include "door_groups.h"
 #include "people.h"
 #include "scenario.h"
@@ -149,7 +150,13 @@ bool findDoors(Check& c, const PlanGraph& g, ScenarioOnPlan& on) {
   on.doorBlocked.assign(static_cast<std::size_t>(doors), false);
   for (const DoorGiven& d : c.s.blocked) {
     int door = -1;
-    if (d.name.empty()) {
+    if (d.commandLine) {
+      door = findDoor(on.doorName, d.name);
+      if (door < 0) {
+        c.error = "--block: " + unknownDoorMessage(on.doorName, d.name);
+        return false;
+      }
+    } else if (d.name.empty()) {
       if (d.number > doors) {
         return fail(c, d.line, "doors.blocked: there is no door " + std::to_string(d.number) +
                                    "; the plan has " + std::to_string(doors));
