@@ -10,6 +10,7 @@ orvik-render.
 
 import argparse
 import json
+import re
 import os
 import shutil
 import subprocess
@@ -155,6 +156,15 @@ class Outputs(unittest.TestCase):
         self.assertEqual([c["door"] for c in cases], [1, 2])
         worst = max(cases, key=lambda c: (sum(not l["passed"] for l in c["limits"]), c["everyoneOutSeconds"]))
         self.assertEqual(report["blocked"]["worstDoor"], worst["door"])
+        # Each case line says what each time is, and the everyone-out time once.
+        text = run("--plan", str(f.dir), "--blocked").stdout
+        lines = [l for l in text.splitlines() if re.match(r"  [12] ", l)][-2:]
+        self.assertEqual(len(lines), 2, text)
+        for line in lines:
+            self.assertEqual(line.count("everyone out "), 1, line)
+            self.assertIn("platform cleared ", line)
+            seconds = re.findall(r"(\d+\.\d) s", line)
+            self.assertEqual(len(seconds), 2, line)
 
     def test_block_names_a_door_as_the_blocked_case_and_the_scenario_do(self):
         f = Folder("block", plan="EE....E\n.......\npp..ppp\n# door West = 1:1\n")

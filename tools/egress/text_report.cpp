@@ -136,12 +136,18 @@ void appendCase(std::string& out, const EgressReport& r, const BlockedCase& c) {
     out += "not run: " + c.error + "\n";
     return;
   }
-  out += padded(timeText(c.outcome.everyoneOut), 22);
+  // Everyone out leads the line; its limit, when there is one, only adds
+  // the mark, so the same time is not printed twice.
+  std::string everyone = "everyone out " + timeText(c.outcome.everyoneOut);
+  std::string cleared;
   for (const LimitOutcome& l : c.limits) {
-    out += "  " + (l.kind < 0 ? std::string("everyone") : kindName(*r.graph, l.kind)) + " " +
-           timeText(l.seconds) + (l.passed ? "" : " FAILED");
+    if (l.kind < 0) {
+      if (!l.passed) everyone += " FAILED";
+    } else {
+      cleared += "  " + kindName(*r.graph, l.kind) + " cleared " + timeText(l.seconds) + (l.passed ? "" : " FAILED");
+    }
   }
-  out += "\n";
+  out += (cleared.empty() ? everyone : padded(everyone, 41)) + cleared + "\n";
 }
 
 void appendWorst(std::string& out, const EgressReport& r, const char* what, int worst) {
@@ -152,7 +158,7 @@ void appendWorst(std::string& out, const EgressReport& r, const char* what, int 
 
 void appendBlocked(std::string& out, const EgressReport& r) {
   if (!r.blockedRun) return;
-  out += "\nEach door blocked in turn: everyone out, and the limits\n";
+  out += "\nEach door blocked in turn: when everyone is out, and when each kind with a limit is cleared\n";
   bool joins = false;
   for (const BlockedCase& c : r.blocked) {
     if (!c.join.empty() && !joins) {
