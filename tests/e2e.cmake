@@ -62,7 +62,7 @@ endforeach()
 
 # orvik-render --block: one command for the blocked-door picture, byte for
 # byte the two-command route through orvik-check's door files (label render).
-foreach(case SampleNorthStair OwnPlanTwoDoors Refusals)
+foreach(case SampleNorthStair OwnPlanTwoDoors TimesWithABlockedDoor Refusals)
   add_test(NAME render.Block.${case}
     COMMAND ${Python3_EXECUTABLE} ${ORVIK_E2E_DIR}/block_cases.py
       --render $<TARGET_FILE:orvik-render> --check $<TARGET_FILE:orvik-check>

@@ -97,8 +97,27 @@ def case_own_plan_two_doors(program, check, sample, scratch):
     same_bytes(scratch / "after.png", scratch / "all.png", "the output after a --block")
 
 
+def case_times_with_a_blocked_door(program, check, sample, scratch):
+    """With a times CSV (orvik-egress's, say) --block marks the door only:
+    the picture of --exits with its door file and the same CSV."""
+    plan = scratch / "two-doors.plan"
+    plan.write_text(TWO_DOORS_PLAN)
+    files = door_files(check, ["--plan", plan], scratch / "doors")
+    times = scratch / "times.csv"
+    times.write_text("cell,seconds\n" + "".join(f"{c},{7 * c % 300}\n" for c in range(1, 64)))
+    for number in files:
+        two = scratch / f"two-{number}.png"
+        one = scratch / f"one-{number}.png"
+        render_ok(program, "--plan", plan, "--annotate", "--exits", files[number], "--times", times, two)
+        render_ok(program, "--plan", plan, "--annotate", "--times", times, "--block", str(number), one)
+        same_bytes(one, two, f"door {number} over a times CSV")
+    plain = scratch / "plain.png"
+    render_ok(program, "--plan", plan, "--annotate", "--times", times, plain)
+    d.check(plain.read_bytes() != (scratch / "one-1.png").read_bytes(), "the blocked door is not marked")
+
+
 def case_refusals(program, check, sample, scratch):
-    """A door of no name or number, --block with --exits or --times: one
+    """A door of no name or number, --block with --exits: one
     line, status 2, the doors listed as orvik-check lists them."""
     plan = scratch / "two-doors.plan"
     plan.write_text(TWO_DOORS_PLAN)
@@ -112,7 +131,6 @@ def case_refusals(program, check, sample, scratch):
         (["--block", "Back door", png], checked.stderr.replace("orvik-check", "orvik-render")),
         (["--block", "4", png], "no door is named or numbered \"4\"; the doors are: 1"),
         (["--exits", plan.parent / "x.dat", "--block", "1", png], "--block and --exits"),
-        (["--times", plan.parent / "t.csv", "--block", "1", png], "--block and --times"),
         ([png, "--block", "1"], "options after the last output"),
     )
     for args, message in cases:
@@ -128,6 +146,7 @@ def case_refusals(program, check, sample, scratch):
 CASES = {
     "SampleNorthStair": case_sample_north_stair,
     "OwnPlanTwoDoors": case_own_plan_two_doors,
+    "TimesWithABlockedDoor": case_times_with_a_blocked_door,
     "Refusals": case_refusals,
 }
 

@@ -171,19 +171,13 @@ bool applyReportOption(Settings& s, const std::string& option, const char* value
   return true;
 }
 
-// --block walks from the plan's exits less the doors: an exit file or a
-// times CSV of the user's own would be dropped without a word.
+// --block walks from the plan's exits less the doors (with --times it marks
+// them only): an exit file of the user's own would be dropped without a word.
 bool blockFits(const Settings& s, const RenderJob& job, std::string& error) {
   if (job.block.empty()) return true;
   if (s.exitsNamed) {
     error = "--block and --exits for one output (" + job.outPath +
             "): --block draws the plan's own exits less the door's cells; give --plan again "
-            "before --block, or leave --block out";
-    return false;
-  }
-  if (!job.timesPath.empty()) {
-    error = "--block and --times for one output (" + job.outPath +
-            "): the times CSV colours the map, not a walk from the exits; give --plan again "
             "before --block, or leave --block out";
     return false;
   }

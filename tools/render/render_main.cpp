@@ -88,7 +88,8 @@ void walkFromExits(const std::string& path, std::vector<CellId>& exits) {
   finishInput(path, in, opened);
 }
 
-// The walk from the plan's exits less the cells of the doors --block names.
+// The plan's exits less the cells of the doors --block names, and the walk
+// from them unless a times CSV colours the map (then only the marks change).
 bool walkWithoutDoors(const RenderJob& job, Loaded& loaded, std::string& error) {
   TextCursor in = makeCursor("");
   const bool opened = openInput(job.exitPath, in);
@@ -101,7 +102,7 @@ bool walkWithoutDoors(const RenderJob& job, Loaded& loaded, std::string& error) 
     loaded.refused = true;
     return false;
   }
-  seedExitList(open);
+  if (job.timesPath.empty()) seedExitList(open);
   loaded.walkedExits = open.exits;
   loaded.planExits = list.exits;
   return true;
@@ -122,12 +123,11 @@ bool loadJob(const RenderJob& job, bool keepWords, Loaded& loaded, std::string& 
     loaded.colourKey.clear();
     loaded.planExits.clear();
     loaded.blockedFile.clear();
-    if (!job.block.empty()) {
-      if (!walkWithoutDoors(job, loaded, error)) return false;
-    } else if (job.timesPath.empty()) {
+    if (!job.block.empty() && !walkWithoutDoors(job, loaded, error)) return false;
+    if (!job.timesPath.empty()) {
+      if (!readTimesCsv(job.timesPath.c_str(), job.timesColumn.c_str(), error)) return false;
+    } else if (job.block.empty()) {
       walkFromExits(job.exitPath, loaded.walkedExits);
-    } else if (!readTimesCsv(job.timesPath.c_str(), job.timesColumn.c_str(), error)) {
-      return false;
     }
     fillQuadColors();
     loaded.colourKey = colourKey;
