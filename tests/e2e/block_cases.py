@@ -6,13 +6,11 @@ orvik-render --exits with that door's file), on the sample and on a small
 plan of two named doors and one unnamed; and the refusals of the checker's
 words, status 2, nothing written."""
 
-import argparse
-import shutil
 import subprocess
 import sys
-from pathlib import Path
 
 sys.dont_write_bytecode = True  # keep the source tree free of __pycache__
+import case_main  # noqa: E402
 import orvik_drive as d  # noqa: E402
 from render_cases import render, render_ok  # noqa: E402
 
@@ -152,18 +150,7 @@ CASES = {
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__)
-    parser.add_argument("--render", required=True, type=Path, help="orvik-render")
-    parser.add_argument("--check", required=True, type=Path, help="orvik-check")
-    parser.add_argument("--sample", required=True, type=Path, help="the sample plan folder")
-    parser.add_argument("--scratch", required=True, type=Path, help="directory to work in")
-    parser.add_argument("case", choices=sorted(CASES))
-    args = parser.parse_args()
-    if args.scratch.exists():
-        shutil.rmtree(args.scratch)
-    args.scratch.mkdir(parents=True)
-    return d.run_case(args.case, lambda: CASES[args.case](
-        args.render.resolve(), args.check.resolve(), args.sample.resolve(), args.scratch.resolve()))
+    return case_main.main(__doc__, CASES, ['render', 'check', 'sample'])
 
 
 if __name__ == "__main__":

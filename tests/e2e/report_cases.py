@@ -6,12 +6,10 @@ cells must stand when the region is fitted with square cells, the marks
 round the exits and the blocked door, and the minute ticks of the legend
 bar measured against the bar the picture shows."""
 
-import argparse
-import shutil
 import sys
-from pathlib import Path
 
 sys.dont_write_bytecode = True  # keep the source tree free of __pycache__
+import case_main  # noqa: E402
 import orvik_drive as d  # noqa: E402
 from render_cases import render, render_ok  # noqa: E402
 
@@ -225,16 +223,7 @@ CASES = {
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__)
-    parser.add_argument("--render", required=True, type=Path, help="orvik-render")
-    parser.add_argument("--scratch", required=True, type=Path, help="directory to work in")
-    parser.add_argument("case", choices=sorted(CASES))
-    args = parser.parse_args()
-    if args.scratch.exists():
-        shutil.rmtree(args.scratch)
-    args.scratch.mkdir(parents=True)
-    return d.run_case(args.case, lambda: CASES[args.case](args.render.resolve(),
-                                                          args.scratch.resolve()))
+    return case_main.main(__doc__, CASES, ['render'])
 
 
 if __name__ == "__main__":

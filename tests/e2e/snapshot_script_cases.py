@@ -2,15 +2,14 @@
 """End-to-end cases of scripts/snapshot: the pictures it writes with
 orvik-render, without any X server, and how it fails."""
 
-import argparse
 import os
 import shutil
 import subprocess
 import sys
 import time
-from pathlib import Path
 
 sys.dont_write_bytecode = True  # keep the source tree free of __pycache__
+import case_main  # noqa: E402
 import orvik_drive as d  # noqa: E402
 
 
@@ -93,16 +92,7 @@ CASES = {"Picture": case_picture, "BadArguments": case_bad_arguments}
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__)
-    parser.add_argument("--script", required=True, type=Path, help="scripts/snapshot")
-    parser.add_argument("--render", required=True, type=Path, help="the orvik-render it runs")
-    parser.add_argument("--scratch", required=True, type=Path, help="directory to work in")
-    parser.add_argument("case", choices=sorted(CASES))
-    args = parser.parse_args()
-    if args.scratch.exists():
-        shutil.rmtree(args.scratch)
-    args.scratch.mkdir(parents=True)
-    return d.run_case(args.case, lambda: CASES[args.case](args.script.resolve(), args.render.resolve(), args.scratch.resolve()))
+    return case_main.main(__doc__, CASES, ['script', 'render'])
 
 
 if __name__ == "__main__":
